@@ -1,0 +1,146 @@
+#include "driver/main_flow.h"
+
+#include "analysis/clusters.h"
+#include "analysis/general_statistics.h"
+#include "analysis/rating_iteration.h"
+#include "pgn/tag_reader.h"
+#include "reports/rating_list.h"
+#include "single/single_competition.h"
+#include "store/result_store.h"
+
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+
+namespace varnok {
+
+namespace {
+
+    // The menu key: '1', '2' or '3'; every other key is dropped without a word. Empty at
+    // the end of input.
+    std::optional<RunMode> readMode(Console& console)
+    {
+        for (;;) {
+            const int key = readKey(console);
+            if (key == EOF) {
+                return std::nullopt;
+            }
+            if (key == '1' || key == '2' || key == '3') {
+                return static_cast<RunMode>(key);
+            }
+        }
+    }
+
+    // Opens the game file for reading; a directory is no game file.
+    std::FILE* openGameFile(const std::string& name)
+    {
+        std::FILE* file = std::fopen(name.c_str(), "rb");
+        if (file == nullptr) {
+            return nullptr;
+        }
+        struct stat info {};
+        if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+            std::fclose(file);
+            return nullptr;
+        }
+        return file;
+    }
+
+    // The stages after reading, in their fixed order; stops at the first report that fails.
+    ReportFailure runStages(ResultStore& store, Console& console)
+    {
+        if (ReportFailure failure = writeGeneralStatistics(store)) {
+            return failure;
+        }
+        computeProgramTotals(store);
+        if (ReportFailure failure = analyseClusters(store, console)) {
+            return failure;
+        }
+        computeRatings(store, console);
+        if (ReportFailure failure = writeRatingList(store)) {
+            return failure;
+        }
+        if (store.mode == RunMode::TournamentMode) {
+            checkTournament(store, console);
+        }
+        return {};
+    }
+
+} // namespace
+
+int runMainFlow(Console& console)
+{
+    ResultStore store;
+
+    say(console, "\nVarnok Version 1.1c_32\n");
+    say(console, "--------------------------\n\n");
+    say(console, "Choose program mode:\n\n");
+    say(console, "(1) Rating list\n");
+    say(console, "(2) Tournament\n");
+    say(console, "(3) Single competition\n");
+    const std::optional<RunMode> mode = readMode(console);
+    if (!mode) {
+        return EXIT_OK;
+    }
+    if (*mode == RunMode::SingleCompetition) {
+        runSingleCompetition(console);
+        return EXIT_OK;
+    }
+    store.mode = *mode;
+
+    say(console, "\nName of pgn-file = ");
+    std::string fileName;
+    if (!readLine(console, fileName)) {
+        return EXIT_OK;
+    }
+    // Always appended, whatever the typed name ends with.
+    fileName += ".pgn";
+    const std::optional<std::int32_t> startElo = readInt(console, "Start Elo = ");
+    if (!startElo) {
+        return EXIT_OK;
+    }
+    store.startElo = *startElo;
+    if (store.mode == RunMode::RatingList) {
+        const std::optional<std::int32_t> minGames = readInt(console, "Minimum number of games = ");
+        if (!minGames) {
+            return EXIT_OK;
+        }
+        store.minGames = *minGames;
+    }
+
+    const std::time_t startTime = std::time(nullptr);
+    resetStore(store);
+    std::FILE* gameFile = openGameFile(fileName);
+    if (gameFile == nullptr) {
+        say(console, "\nFAILURE - Unable to open %s\n", fileName.c_str());
+        return EXIT_OK;
+    }
+    say(console, "\nReading %s... ", fileName.c_str());
+    flushConsole(console);
+    const ReadStatus read = readPgnTags(store, gameFile, console);
+    if (read == ReadStatus::ReadError) {
+        std::fclose(gameFile);
+        say(console, "\nFAILURE - Unable to read %s\n", fileName.c_str());
+        return EXIT_FAILURE_STATUS;
+    }
+    say(console, "%d programs, ", programCount(store));
+    std::fclose(gameFile);
+    say(console, "%ld games\n", static_cast<long>(store.counters.finishedGames));
+
+    if (ReportFailure failure = runStages(store, console)) {
+        sayReportFailure(console, failure);
+        return EXIT_FAILURE_STATUS;
+    }
+
+    say(console, "\nGeneral statistics in 'general.dat'\n");
+    say(console, "Individual statistics in 'programs.dat'\n");
+    say(console, "Rating list in 'rating.dat'\n");
+    say(console, "Database structure in 'cluster.dat'\n\n");
+    const std::time_t endTime = std::time(nullptr);
+    say(console, "CPU time = %d sec\n", static_cast<int>(std::difftime(endTime, startTime)));
+    return EXIT_OK;
+}
+
+} // namespace varnok

@@ -1,0 +1,246 @@
+// Helpers shared by the tests: an in-memory console, temporary directories, files, and running
+// the built program with piped input.
+#pragma once
+
+#include "driver/console.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace varnok::testing {
+
+// A console whose input is a fixed text and whose output is collected.
+class MemoryConsole {
+public:
+    explicit MemoryConsole(const std::string& input = "")
+        : input_(input)
+    {
+        console.in = std::tmpfile();
+        console.out = std::tmpfile();
+        std::fwrite(input_.data(), 1, input_.size(), console.in);
+        std::rewind(console.in);
+    }
+    ~MemoryConsole()
+    {
+        std::fclose(console.in);
+        std::fclose(console.out);
+    }
+    MemoryConsole(const MemoryConsole&) = delete;
+    MemoryConsole& operator=(const MemoryConsole&) = delete;
+
+    std::string output()
+    {
+        std::fflush(console.out);
+        std::string text;
+        std::rewind(console.out);
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, console.out)) > 0) {
+            text.append(buffer, got);
+        }
+        return text;
+    }
+
+    // What is left unread of the input.
+    std::string remainingInput()
+    {
+        std::string text;
+        int c = 0;
+        while ((c = std::getc(console.in)) != EOF) {
+            text.push_back(static_cast<char>(c));
+        }
+        return text;
+    }
+
+    Console console;
+
+private:
+    std::string input_;
+};
+
+// A fresh directory under the system's temporary directory, removed at the end of the test.
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "varnok-test-XXXXXX").string();
+        char* made = mkdtemp(pattern.data());
+        EXPECT_NE(made, nullptr);
+        path_ = pattern;
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void writeFile(const std::filesystem::path& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+inline std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Reports of a program run elsewhere (another platform) may carry "\r\n" line ends.
+inline std::string withUnixLineEnds(std::string text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+inline bool normaliseLineEnds()
+{
+    const char* value = std::getenv("VARNOK_NORMALISE_LINE_ENDS");
+    return value != nullptr && std::string(value) == "1";
+}
+
+// A report file as the tests compare it.
+inline std::string readReport(const std::filesystem::path& path)
+{
+    const std::string text = readFile(path);
+    return normaliseLineEnds() ? withUnixLineEnds(text) : text;
+}
+
+struct RunResult {
+    int exitStatus = -1; // exit status, or -1 when the program did not end by itself
+    bool timedOut = false;
+    std::string output;
+};
+
+// The command that runs the program under test: the built program, or VARNOK_COMMAND (a
+// shell command line, for example one that runs another platform's build).
+inline std::string programCommand()
+{
+    const char* command = std::getenv("VARNOK_COMMAND");
+    if (command != nullptr && *command != '\0') {
+        return command;
+    }
+    return std::string("'") + VARNOK_PROGRAM + "'";
+}
+
+// Runs the program in `directory` with `input` on its standard input and collects its
+// standard output, within a time limit.
+inline RunResult runProgram(const std::filesystem::path& directory, const std::string& input,
+    int timeLimitSeconds = 60, const std::string& shellPrefix = "")
+{
+    RunResult result;
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return result;
+    }
+    const std::string command = shellPrefix + "exec " + programCommand();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        close(toChild[0]);
+        close(toChild[1]);
+        close(fromChild[0]);
+        close(fromChild[1]);
+        if (chdir(directory.c_str()) != 0) {
+            _exit(127);
+        }
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    std::signal(SIGPIPE, SIG_IGN);
+    // Feed the input and read the output together, so that neither pipe can fill up.
+    std::size_t written = 0;
+    if (input.empty()) {
+        close(toChild[1]);
+        toChild[1] = -1;
+    }
+    fcntl(fromChild[0], F_SETFL, O_NONBLOCK);
+    if (toChild[1] >= 0) {
+        fcntl(toChild[1], F_SETFL, O_NONBLOCK);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeLimitSeconds);
+    bool outputOpen = true;
+    while (outputOpen) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            result.timedOut = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        pollfd fds[2];
+        int count = 0;
+        fds[count++] = { fromChild[0], POLLIN, 0 };
+        if (toChild[1] >= 0) {
+            fds[count++] = { toChild[1], POLLOUT, 0 };
+        }
+        poll(fds, static_cast<nfds_t>(count), 100);
+        if (toChild[1] >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+            const ssize_t n = write(toChild[1], input.data() + written, input.size() - written);
+            if (n > 0) {
+                written += static_cast<std::size_t>(n);
+            }
+            if (n < 0 || written == input.size()) {
+                close(toChild[1]);
+                toChild[1] = -1;
+            }
+        }
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            char buffer[65536];
+            const ssize_t n = read(fromChild[0], buffer, sizeof buffer);
+            if (n > 0) {
+                result.output.append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0) {
+                outputOpen = false;
+            }
+        }
+    }
+    if (toChild[1] >= 0) {
+        close(toChild[1]);
+    }
+    close(fromChild[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!result.timedOut && WIFEXITED(status)) {
+        result.exitStatus = WEXITSTATUS(status);
+    }
+    if (normaliseLineEnds()) {
+        result.output = withUnixLineEnds(result.output);
+    }
+    return result;
+}
+
+} // namespace varnok::testing
