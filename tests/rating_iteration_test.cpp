@@ -97,5 +97,42 @@ namespace {
         }
     }
 
+    // A chain of sixteen programs, each beating the next, converges slowly; a few more games
+    // on one link move the pass count to either side of the pass limit.
+    std::vector<Game> slowChain(int link, int extraGames, const char* extraResult)
+    {
+        std::vector<Game> games;
+        for (int i = 1; i < 16; ++i) {
+            games.push_back({ "P" + std::to_string(i), "P" + std::to_string(i + 1), "1-0" });
+        }
+        for (int g = 0; g < extraGames; ++g) {
+            games.push_back({ "P" + std::to_string(link), "P" + std::to_string(link + 1), extraResult });
+        }
+        return games;
+    }
+
+    TEST(RatingIteration, FailureLineFromTheThousandthPassOn)
+    {
+        struct Row {
+            const char* name;
+            std::vector<Game> games;
+            std::string line;
+        };
+        const std::vector<Row> rows = {
+            { "999 passes", slowChain(6, 7, "0-1"), "Calculating ELO ratings... 999 iterations\n" },
+            { "1000 passes", slowChain(4, 1, "0-1"),
+                "Calculating ELO ratings... Iteration failed - degenerate database\n1000 iterations\n" },
+            { "the pass after the limit", slowChain(1, 1, "1-0"),
+                "Calculating ELO ratings... Iteration failed - degenerate database\n1001 iterations\n" },
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.name);
+            ResultStore store = storeOf(row.games);
+            EXPECT_EQ(rate(store), "Analysing database structure... 1 cluster(s)\n" + row.line);
+            // The run goes on: margins come from the last pass.
+            EXPECT_NEAR(store.ratingPlus[3], 600.0, 1e-9);
+        }
+    }
+
 } // namespace
 } // namespace varnok
