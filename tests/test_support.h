@@ -154,9 +154,10 @@ inline std::string programCommand()
 }
 
 // Runs the program in `directory` with `input` on its standard input and collects its
-// standard output, within a time limit.
+// standard output, within a time limit. `shellSetup` runs in the shell first (limits, traps);
+// `wrapper` is a command that runs the program (another user, say).
 inline RunResult runProgram(const std::filesystem::path& directory, const std::string& input,
-    int timeLimitSeconds = 60, const std::string& shellPrefix = "")
+    int timeLimitSeconds = 60, const std::string& shellSetup = "", const std::string& wrapper = "")
 {
     RunResult result;
     int toChild[2];
@@ -165,7 +166,7 @@ inline RunResult runProgram(const std::filesystem::path& directory, const std::s
         ADD_FAILURE() << "pipe failed";
         return result;
     }
-    const std::string command = shellPrefix + "exec " + programCommand();
+    const std::string command = shellSetup + "exec " + wrapper + programCommand();
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(toChild[0], 0);
