@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -211,6 +212,91 @@ namespace {
                       0),
             0u)
             << run.output;
+    }
+
+} // namespace
+} // namespace varnok
+
+namespace varnok {
+namespace {
+
+    using namespace varnok::testing;
+
+    // The example file shipped with the program: 301 games between 12 programs, two of them
+    // unfinished; counted by hand from its tags.
+    TEST(ExampleFile, RatingRunWritesItsReports)
+    {
+        TempDir dir;
+        std::filesystem::copy_file(std::string(VARNOK_EXAMPLES) + "/example.pgn", dir / "example.pgn");
+        const RunResult run = runProgram(dir.path(), "1example\n2000\n45\n");
+        EXPECT_EQ(run.exitStatus, 0);
+        const std::regex console("\nReading example\\.pgn\\.\\.\\. 12 programs, 299 games\n"
+                                 "Analysing database structure\\.\\.\\. 1 cluster\\(s\\)\n"
+                                 "Calculating ELO ratings\\.\\.\\. [0-9]+ iterations\n"
+                                 "\nGeneral statistics in 'general\\.dat'\n");
+        EXPECT_TRUE(std::regex_search(run.output, console)) << run.output;
+
+        // 118 + 100 + 81 finished; White scores 118 + 40.5 = 158.5 of 299 = 53.01 %.
+        EXPECT_EQ(readReport(dir / "general.dat"),
+            "\nGames        :    299 (finished)\n"
+            "\nWhite Wins   :    118 (39.5 %)\n"
+            "Black Wins   :    100 (33.4 %)\n"
+            "Draws        :     81 (27.1 %)\n"
+            "Unfinished   :      2\n"
+            "\nWhite Perf.  : 53.0 %\n"
+            "Black Perf.  : 47.0 %\n"
+            "\nECO A =     34 Games (11.4 %)\n"
+            "ECO B =     77 Games (25.8 %)\n"
+            "ECO C =     80 Games (26.8 %)\n"
+            "ECO D =     49 Games (16.4 %)\n"
+            "ECO E =     59 Games (19.7 %)\n");
+
+        // Every program met every other but Jolt 2026 and Fathom 1.0 dev, which never met.
+        EXPECT_EQ(readReport(dir / "cluster.dat"),
+            "Cluster No. 1:\n\n"
+            "Arcturus 3.1                   (11)\n"
+            "Gyre 5.5                       (11)\n"
+            "Ibis 0.4                       (11)\n"
+            "Bramble 0.9                    (11)\n"
+            "Cobalt 14                      (11)\n"
+            "Halyard 11                     (11)\n"
+            "Dunlin 2.2                     (11)\n"
+            "Ember 7                        (11)\n"
+            "Lumen 1.3                      (11)\n"
+            "Jolt 2026                      (10)\n"
+            "Kestrel 6                      (11)\n"
+            "Fathom 1.0 dev                 (10)\n"
+            "\n12 programs, 299 games\n"
+            "\nitoffset = -0.389902\n\n\n");
+
+        // At least 45 games: every program but Arcturus 3.1, which played 44.
+        const std::string ratings = readReport(dir / "rating.dat");
+        EXPECT_EQ(ratings.find("Arcturus 3.1"), std::string::npos);
+        const std::string programs = readReport(dir / "programs.dat");
+        EXPECT_EQ(programs.find("\n\n(1) "), programs.rfind("\n\n(1) "));
+    }
+
+    TEST(ExampleFile, BothModesListEveryProgramOnce)
+    {
+        for (const std::string& answers : { std::string("1example\n2000\n0\n"), std::string("2example\n2000\n") }) {
+            SCOPED_TRACE(answers);
+            TempDir dir;
+            std::filesystem::copy_file(std::string(VARNOK_EXAMPLES) + "/example.pgn", dir / "example.pgn");
+            const RunResult run = runProgram(dir.path(), answers);
+            EXPECT_EQ(run.exitStatus, 0);
+            const std::string ratings = readReport(dir / "rating.dat");
+            const std::string programs = readReport(dir / "programs.dat");
+            for (int rank = 1; rank <= 12; ++rank) {
+                const std::string number = std::to_string(rank);
+                EXPECT_NE(ratings.find("\n" + std::string(3 - number.size(), ' ') + number + " "), std::string::npos)
+                    << rank;
+                EXPECT_NE(programs.find("\n\n(" + number + ") "), std::string::npos) << rank;
+            }
+            EXPECT_EQ(ratings.find(" 13 "), std::string::npos);
+            // Every entry: two line breaks before and after its first line, then one line for each
+            // opponent its program met: 11 for most, 10 for two.
+            EXPECT_EQ(std::count(programs.begin(), programs.end(), '\n'), 12 * 4 + 10 * 2 + 11 * 10);
+        }
     }
 
 } // namespace

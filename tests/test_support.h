@@ -153,11 +153,10 @@ inline std::string programCommand()
     return std::string("'") + VARNOK_PROGRAM + "'";
 }
 
-// Runs the program in `directory` with `input` on its standard input and collects its
-// standard output, within a time limit. `shellSetup` runs in the shell first (limits, traps);
-// `wrapper` is a command that runs the program (another user, say).
-inline RunResult runProgram(const std::filesystem::path& directory, const std::string& input,
-    int timeLimitSeconds = 60, const std::string& shellSetup = "", const std::string& wrapper = "")
+// Runs a shell command in `directory` with `input` on its standard input and collects its
+// standard output, within a time limit.
+inline RunResult runCommand(const std::filesystem::path& directory, const std::string& input, const std::string& command,
+    int timeLimitSeconds = 60)
 {
     RunResult result;
     int toChild[2];
@@ -166,7 +165,6 @@ inline RunResult runProgram(const std::filesystem::path& directory, const std::s
         ADD_FAILURE() << "pipe failed";
         return result;
     }
-    const std::string command = shellSetup + "exec " + wrapper + programCommand();
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(toChild[0], 0);
@@ -242,6 +240,13 @@ inline RunResult runProgram(const std::filesystem::path& directory, const std::s
         result.output = withUnixLineEnds(result.output);
     }
     return result;
+}
+
+// Runs the program under test; `shellSetup` runs in the shell first (limits, traps).
+inline RunResult runProgram(const std::filesystem::path& directory, const std::string& input, int timeLimitSeconds = 60,
+    const std::string& shellSetup = "")
+{
+    return runCommand(directory, input, shellSetup + "exec " + programCommand(), timeLimitSeconds);
 }
 
 } // namespace varnok::testing
