@@ -22,7 +22,6 @@ namespace {
 
     std::optional<Record> readRecord(Console& console)
     {
-        Record record;
         say(console, "\n\n");
         const auto wins = readInt(console, "Wins   = ");
         if (!wins) {
