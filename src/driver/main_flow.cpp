@@ -8,6 +8,7 @@
 #include "single/single_competition.h"
 #include "store/result_store.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -95,6 +96,10 @@ int runMainFlow(Console& console)
     if (!readLine(console, fileName)) {
         return EXIT_OK;
     }
+    // The system takes a file name as a C string: a zero byte typed into the name ends it, so
+    // ".pgn" goes there. Otherwise the suffix would lie beyond the end the system sees and a
+    // file without it would be read.
+    fileName.resize(std::min(fileName.find('\0'), fileName.size()));
     // Always appended, whatever the typed name ends with.
     fileName += ".pgn";
     const std::optional<std::int32_t> startElo = readInt(console, "Start Elo = ");
