@@ -1,14 +1,15 @@
 // Bad input of every kind, end to end: the built program in a fresh directory, one row per
 // kind of trouble, each checked for its console text, its exit status and for reports that
 // are either absent or complete (never truncated, never a temporary file left behind).
+#include "report_completeness.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -28,7 +29,8 @@ namespace {
                              "(3) Single competition\n";
     const std::string RATING_PROMPTS = "\nName of pgn-file = Start Elo = Minimum number of games = ";
     const std::string TOURNAMENT_PROMPTS = "\nName of pgn-file = Start Elo = ";
-    // "{N}" in an expected console text stands for any whole number: the run time.
+    // "{N}" in an expected console text stands for any whole number: the run time, or a number
+    // of iterations that is not the point of the row.
     const std::string DONE = "\nGeneral statistics in 'general.dat'\n"
                              "Individual statistics in 'programs.dat'\n"
                              "Rating list in 'rating.dat'\n"
@@ -112,6 +114,12 @@ namespace {
             holds.emplace_back(report, text);
             return *this;
         }
+        // The report is exactly this text.
+        Row& withContent(const std::string& report, const std::string& text)
+        {
+            contents.emplace_back(report, text);
+            return *this;
+        }
         // A report of an earlier run that the setup left and this run must not touch.
         Row& keeping(const std::string& report)
         {
@@ -142,6 +150,7 @@ namespace {
         std::string console; // after the menu
         std::vector<std::string> reports; // the reports in place afterwards, sorted
         std::vector<std::pair<std::string, std::string>> holds;
+        std::vector<std::pair<std::string, std::string>> contents;
         std::vector<std::string> kept;
         As as = As::Anyone;
         std::string shellSetup;
@@ -176,75 +185,6 @@ namespace {
         }
     }
 
-    std::vector<std::string> linesOf(const std::string& text)
-    {
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        while (start < text.size()) {
-            const std::size_t end = text.find('\n', start);
-            lines.push_back(text.substr(start, end - start));
-            start = end == std::string::npos ? text.size() : end + 1;
-        }
-        return lines;
-    }
-
-    bool endsWith(const std::string& text, const std::string& tail)
-    {
-        return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-    }
-
-    // Why a report is not complete as its format has it, or an empty string.
-    std::string incompleteness(const std::string& report, const std::string& text)
-    {
-        if (report == "general.dat") {
-            const std::vector<std::string> lines = linesOf(text);
-            if (text.rfind("\nGames        : ", 0) != 0 || !endsWith(text, " %)\n") || lines.empty()
-                || lines.back().rfind("ECO E = ", 0) != 0) {
-                return "general.dat does not end with its ECO E line";
-            }
-            return "";
-        }
-        if (report == "cluster.dat") {
-            std::size_t clusters = 0;
-            std::size_t offsets = 0;
-            for (const std::string& line : linesOf(text)) {
-                clusters += (line.rfind("Cluster No. ", 0) == 0) ? 1u : 0u;
-                offsets += (line.rfind("itoffset = ", 0) == 0) ? 1u : 0u;
-            }
-            if (clusters != offsets || (!text.empty() && !endsWith(text, "\n\n\n"))) {
-                return "cluster.dat does not end with the offset of its last cluster";
-            }
-            return "";
-        }
-        if (report == "rating.dat") {
-            // Blocks of a four-line header and the lines of a cluster, each ending "%".
-            const std::vector<std::string> lines = linesOf(text);
-            if (!text.empty() && text.back() != '\n') {
-                return "rating.dat ends inside a line";
-            }
-            for (std::size_t i = 0; i < lines.size();) {
-                if (i + 3 >= lines.size() || !lines[i].empty() || !lines[i + 1].empty()
-                    || lines[i + 2].rfind("    Program ", 0) != 0 || !lines[i + 3].empty()) {
-                    return "rating.dat has a broken header at line " + std::to_string(i + 1);
-                }
-                for (i += 4; i < lines.size() && !lines[i].empty(); ++i) {
-                    if (!endsWith(lines[i], " %")) {
-                        return "rating.dat has a broken line " + std::to_string(i + 1);
-                    }
-                }
-            }
-            return "";
-        }
-        if (report == "programs.dat") {
-            if (text.rfind("Individual statistics:", 0) != 0
-                || (text != "Individual statistics:" && !endsWith(text, " %\n"))) {
-                return "programs.dat does not end with a whole entry";
-            }
-            return "";
-        }
-        return "";
-    }
-
     std::vector<std::string> filesIn(const fs::path& dir)
     {
         std::vector<std::string> names;
@@ -253,20 +193,6 @@ namespace {
         }
         std::sort(names.begin(), names.end());
         return names;
-    }
-
-    // Every listed program has its entry in programs.dat.
-    std::string entriesMissing(const fs::path& dir)
-    {
-        std::size_t listed = 0;
-        for (const std::string& line : linesOf(readReport(dir / "rating.dat"))) {
-            listed += endsWith(line, " %") ? 1u : 0u;
-        }
-        std::size_t entries = 0;
-        for (const std::string& line : linesOf(readReport(dir / "programs.dat"))) {
-            entries += (line.rfind("(", 0) == 0) ? 1u : 0u;
-        }
-        return listed == entries ? "" : std::to_string(listed) + " programs listed, " + std::to_string(entries) + " entries";
     }
 
     // The permissions of everyone: "nobody" must reach the directories it works in.
@@ -330,6 +256,9 @@ namespace {
         }
         for (const auto& [report, text] : row.holds) {
             EXPECT_NE(readReport(dir / report).find(text), std::string::npos) << report << " lacks:\n" << text;
+        }
+        for (const auto& [report, text] : row.contents) {
+            EXPECT_EQ(readReport(dir / report), text) << report;
         }
 
         if (!row.twinGameFile.empty()) {
@@ -553,6 +482,10 @@ namespace {
         rows.push_back(Row("start rating 2147483647", gameFile(ONE_GAME), "1games\n2147483647\n0\n", 0, fullRun, ALL_REPORTS)
                            .holding("rating.dat", "  1 " + padded("A", 30) + " : 2147483947    0   0     1   100.0 %   2147483347    0.0 %\n"
                                    "  2 " + padded("B", 30) + " : 2147483347    0   0     1     0.0 %   2147483947    0.0 %\n"));
+        rows.push_back(Row("minimum games 2147483647 lists nobody", gameFile(ONE_GAME), "1games\n2000\n2147483647\n", 0, fullRun,
+            ALL_REPORTS)
+                           .withContent("rating.dat", "\n\n    Program                          Elo    +   -   Games   Score   Av.Op.  Draws\n\n")
+                           .withContent("programs.dat", "Individual statistics:"));
         rows.push_back(Row("start rating 2147483647 in a tournament", gameFile(ONE_GAME), "2games\n2147483647\n", 0,
             TOURNAMENT_PROMPTS + reading("2 programs, 1 games") + stages(1, 2) + DONE, ALL_REPORTS)
                            .holding("rating.dat", "  1 " + padded("A", 30) + " :   1.0/  1  100.0   2147483347   2147483947    0   0    0.0 %\n"));
