@@ -404,10 +404,12 @@ namespace {
             RATING_PROMPTS + reading("2 programs, 1 games") + "\nFAILURE - Unable to write general.dat\n", NO_REPORTS)
                            .inShell("ulimit -f 0; trap '' XFSZ; ")
                            .keeping("general.dat"));
-        rows.push_back(Row("a full disk midway", gameFile(ringOf(60)), ANSWERS, 1,
-            RATING_PROMPTS + reading("60 programs, 60 games") + stages(1, 1) + "\nFAILURE - Unable to write rating.dat\n",
+        // 8 blocks are 4 KB to one shell, 8 KB to another: cluster.dat of 100 programs fits in
+        // either, rating.dat in neither.
+        rows.push_back(Row("a full disk midway", gameFile(ringOf(100)), ANSWERS, 1,
+            RATING_PROMPTS + reading("100 programs, 100 games") + stages(1, 1) + "\nFAILURE - Unable to write rating.dat\n",
             { "cluster.dat", "general.dat" })
-                           .inShell("ulimit -f 8; trap '' XFSZ; ") // 4 KB in blocks of 512 bytes
+                           .inShell("ulimit -f 8; trap '' XFSZ; ")
                            .keeping("programs.dat"));
         rows.push_back(Row("a read error", [](const fs::path& dir) { fs::create_symlink("/proc/self/mem", dir / "games.pgn"); },
             ANSWERS, 1, RATING_PROMPTS + "\nReading games.pgn... \nFAILURE - Unable to read games.pgn\n", NO_REPORTS));
@@ -467,8 +469,8 @@ namespace {
             "\n\nWins   = Wins   = Wins   = Draws  = Losses = Av.Op. Elo = " + ONE_AND_ONE + QUESTION, NO_REPORTS));
         rows.push_back(Row("bad numbers at Draws", gameFile(ONE_GAME), "31\n0.0\n2147483648\n0\n1\n2400\nn", 0,
             "\n\nWins   = Draws  = Draws  = Draws  = Losses = Av.Op. Elo = " + ONE_AND_ONE + QUESTION, NO_REPORTS));
-        rows.push_back(Row("bad numbers at Losses", gameFile(ONE_GAME), "31\n0\n--1\n+\n1\n2400\nn", 0,
-            "\n\nWins   = Draws  = Losses = Losses = Losses = Av.Op. Elo = " + ONE_AND_ONE + QUESTION, NO_REPORTS));
+        rows.push_back(Row("bad numbers at Losses", gameFile(ONE_GAME), "31\n0\n--1\n+\n-99999999999\n1\n2400\nn", 0,
+            "\n\nWins   = Draws  = Losses = Losses = Losses = Losses = Av.Op. Elo = " + ONE_AND_ONE + QUESTION, NO_REPORTS));
         rows.push_back(Row("bad numbers at the opponents' rating", gameFile(ONE_GAME), "31\n0\n1\nElo\n1e400\nnan\n-inf\n2400\nn",
             0, "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = Av.Op. Elo = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE + QUESTION,
             NO_REPORTS));
