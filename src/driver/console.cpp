@@ -180,13 +180,16 @@ namespace {
         return static_cast<std::int32_t>(value);
     }
 
+    // A decimal number, as a user types a rating: no hexadecimal, no infinity, no "nan".
     std::optional<double> parseDouble(const std::string& word)
     {
-        // Overflow gives an infinity, which is refused with "inf" and "nan" themselves.
+        if (word.find_first_not_of("0123456789+-.eE") != std::string::npos) {
+            return std::nullopt;
+        }
         char* end = nullptr;
         const double value = std::strtod(word.c_str(), &end);
         if (end != word.c_str() + word.size() || !std::isfinite(value)) {
-            return std::nullopt;
+            return std::nullopt; // not wholly a number, or too large for a double
         }
         return value;
     }
