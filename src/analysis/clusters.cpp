@@ -116,7 +116,7 @@ ReportFailure analyseClusters(ResultStore& store, Console& console)
             store.itoffset[c] = performanceDelta(store.scoreFraction[i]) * static_cast<double>(store.games[i]) + store.itoffset[c];
         }
         store.itoffset[c] = store.itoffset[c] / static_cast<double>(store.clusterGames[c]);
-        reportf(report, "\n%d programs, %lld games\n", store.clusterSize[c], static_cast<long long>(store.clusterGames[c] / 2));
+        reportf(report, "\n%d programs, %ld games\n", store.clusterSize[c], static_cast<long>(store.clusterGames[c] / 2));
         reportf(report, "\nitoffset = %f\n\n\n", store.itoffset[c]);
     }
     return finishReport(report);

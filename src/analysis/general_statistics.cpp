@@ -26,20 +26,20 @@ ReportFailure writeGeneralStatistics(const ResultStore& store)
     if (ReportFailure failure = openReport(report, "general.dat")) {
         return failure;
     }
-    reportf(report, "\nGames        : %6lld (finished)\n", static_cast<long long>(finished));
-    reportf(report, "\nWhite Wins   : %6lld (%4.1f %%)\n", static_cast<long long>(c.whiteWinCount), share(c.whiteWinCount));
-    reportf(report, "Black Wins   : %6lld (%4.1f %%)\n", static_cast<long long>(c.blackWinCount), share(c.blackWinCount));
-    reportf(report, "Draws        : %6lld (%4.1f %%)\n", static_cast<long long>(c.drawCount), share(c.drawCount));
-    reportf(report, "Unfinished   : %6lld\n", static_cast<long long>(c.unfinishedCount));
+    reportf(report, "\nGames        : %6ld (finished)\n", static_cast<long>(finished));
+    reportf(report, "\nWhite Wins   : %6ld (%4.1f %%)\n", static_cast<long>(c.whiteWinCount), share(c.whiteWinCount));
+    reportf(report, "Black Wins   : %6ld (%4.1f %%)\n", static_cast<long>(c.blackWinCount), share(c.blackWinCount));
+    reportf(report, "Draws        : %6ld (%4.1f %%)\n", static_cast<long>(c.drawCount), share(c.drawCount));
+    reportf(report, "Unfinished   : %6ld\n", static_cast<long>(c.unfinishedCount));
     reportf(report, "\nWhite Perf.  : %2.1f %%\n",
         percentOfFinished(static_cast<double>(c.drawCount) * 0.5 + static_cast<double>(c.whiteWinCount), finished));
     reportf(report, "Black Perf.  : %2.1f %%\n",
         percentOfFinished(static_cast<double>(c.drawCount) * 0.5 + static_cast<double>(c.blackWinCount), finished));
-    reportf(report, "\nECO A = %6lld Games (%4.1f %%)\n", static_cast<long long>(c.ecoCount[0]), share(c.ecoCount[0]));
-    reportf(report, "ECO B = %6lld Games (%4.1f %%)\n", static_cast<long long>(c.ecoCount[1]), share(c.ecoCount[1]));
-    reportf(report, "ECO C = %6lld Games (%4.1f %%)\n", static_cast<long long>(c.ecoCount[2]), share(c.ecoCount[2]));
-    reportf(report, "ECO D = %6lld Games (%4.1f %%)\n", static_cast<long long>(c.ecoCount[3]), share(c.ecoCount[3]));
-    reportf(report, "ECO E = %6lld Games (%4.1f %%)\n", static_cast<long long>(c.ecoCount[4]), share(c.ecoCount[4]));
+    reportf(report, "\nECO A = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[0]), share(c.ecoCount[0]));
+    reportf(report, "ECO B = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[1]), share(c.ecoCount[1]));
+    reportf(report, "ECO C = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[2]), share(c.ecoCount[2]));
+    reportf(report, "ECO D = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[3]), share(c.ecoCount[3]));
+    reportf(report, "ECO E = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[4]), share(c.ecoCount[4]));
     return finishReport(report);
 }
 

@@ -124,7 +124,7 @@ int runMainFlow(Console& console)
     }
     say(console, "%d programs, ", programCount(store));
     std::fclose(gameFile);
-    say(console, "%lld games\n", static_cast<long long>(store.counters.finishedGames));
+    say(console, "%ld games\n", static_cast<long>(store.counters.finishedGames));
 
     if (ReportFailure failure = runStages(store, console)) {
         sayReportFailure(console, failure);

@@ -33,11 +33,11 @@ namespace {
         const char* name = store.names[at].c_str();
         if (store.mode == RunMode::TournamentMode) {
             const double points = static_cast<double>(store.wins[at]) * 1.0 + static_cast<double>(store.draws[at]) * 0.5;
-            reportf(report, "%3d %-30s : %5.1f/%3lld  %4.1f   %4.0f   %4.0f  %3.0f %3.0f   %4.1f %%\n", rank, name, points,
-                static_cast<long long>(store.games[at]), scorePercent, shownOpponents, shownRating, plus, minus, drawsPercent);
+            reportf(report, "%3d %-30s : %5.1f/%3ld  %4.1f   %4.0f   %4.0f  %3.0f %3.0f   %4.1f %%\n", rank, name, points,
+                static_cast<long>(store.games[at]), scorePercent, shownOpponents, shownRating, plus, minus, drawsPercent);
         } else {
-            reportf(report, "%3d %-30s : %4.0f  %3.0f %3.0f %5lld   %5.1f %%   %4.0f   %4.1f %%\n", rank, name, shownRating, plus,
-                minus, static_cast<long long>(store.games[at]), scorePercent, shownOpponents, drawsPercent);
+            reportf(report, "%3d %-30s : %4.0f  %3.0f %3.0f %5ld   %5.1f %%   %4.0f   %4.1f %%\n", rank, name, shownRating, plus,
+                minus, static_cast<long>(store.games[at]), scorePercent, shownOpponents, drawsPercent);
         }
     }
 

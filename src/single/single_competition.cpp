@@ -57,9 +57,9 @@ namespace {
             minus[k] = minusMargin(p, deviations.lowerDeviation, INTERVAL_FACTORS[k]);
         }
 
-        say(console, "\nResult     : %3.1f/%lld (+%lld,=%lld,-%lld)\n", static_cast<double>(games) * p,
-            static_cast<long long>(games), static_cast<long long>(record.wins), static_cast<long long>(record.draws),
-            static_cast<long long>(record.losses));
+        say(console, "\nResult     : %3.1f/%ld (+%ld,=%ld,-%ld)\n", static_cast<double>(games) * p,
+            static_cast<long>(games), static_cast<long>(record.wins), static_cast<long>(record.draws),
+            static_cast<long>(record.losses));
         say(console, "Perf.      : %3.1f %%\n", 100.0 * p);
         say(console, "Margins    :\n");
         const char* const percentLines[3] = {
