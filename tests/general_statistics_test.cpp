@@ -105,6 +105,31 @@ namespace {
         EXPECT_NE(report.find("\nECO E = 1234567 Games (10.0 %)\n"), std::string::npos) << report;
     }
 
+    // Counts past 32 bits, where a long holds them (not on Windows, whose long has 32 bits:
+    // there the limit is 2147483647 games in a file).
+    TEST(GeneralStatistics, CountsPastThirtyTwoBits)
+    {
+        if (sizeof(long) < sizeof(GameCount)) {
+            GTEST_SKIP() << "counts are printed as long, which has 32 bits here";
+        }
+        InTempDirectory here;
+        ResultStore store;
+        resetStore(store);
+        DatabaseCounters& c = store.counters;
+        c.finishedGames = 5000000000;
+        c.whiteWinCount = 4294967296;
+        c.blackWinCount = 705032704;
+        c.unfinishedCount = 2147483648;
+        c.ecoCount[0] = 5000000000;
+        EXPECT_FALSE(writeGeneralStatistics(store));
+        const std::string report = readReport("general.dat");
+        EXPECT_NE(report.find("\nGames        : 5000000000 (finished)\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("\nWhite Wins   : 4294967296 (85.9 %)\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("\nBlack Wins   : 705032704 (14.1 %)\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("\nUnfinished   : 2147483648\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("\nECO A = 5000000000 Games (100.0 %)\n"), std::string::npos) << report;
+    }
+
     TEST(GeneralStatistics, TotalsCountGamesBetweenTwoProgramsOnly)
     {
         ResultStore store = storeOf({ { "A", "B", "1-0" }, { "B", "A", "1-0" }, { "A", "B", "1/2-1/2" },

@@ -75,6 +75,8 @@ namespace {
         };
         const std::vector<Row> rows = {
             { "key and name on one line", "games.pgn", "1games\n0\n0\n", "games.pgn", "" },
+            { "Windows line ends", "games.pgn", "1games\r\n0\r\n0\r\n", "games.pgn", "" },
+            { "an empty Windows line is passed over", "games.pgn", "1\r\n\r\ngames\r\n0\r\n0\r\n", "games.pgn", "" },
             { "an empty line is passed over", "games.pgn", "1\ngames\n0\n0\n", "games.pgn", "" },
             { "several empty lines", "games.pgn", "1\n\n\ngames\n0\n0\n", "games.pgn", "" },
             { "blanks are part of the name", " my games .pgn", "1 my games \n0\n0\n", " my games .pgn", "" },

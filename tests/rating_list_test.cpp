@@ -19,6 +19,7 @@ namespace {
 
     using namespace varnok::testing;
 
+#if VARNOK_RUNS_PROGRAM
     const std::string RATING_HEADER
         = "\n\n    Program                          Elo    +   -   Games   Score   Av.Op.  Draws\n\n";
     const std::string TOURNAMENT_HEADER
@@ -204,6 +205,8 @@ namespace {
             std::string::npos)
             << run.programs;
     }
+
+#endif
 
     // Layout details on a store whose ratings and margins are set directly.
     class RatingListLayout : public ::testing::Test {

@@ -71,6 +71,7 @@ namespace {
     {
         const std::vector<Row> rows = {
             { "6-2-2 at 2500", "6\n2\n2\n2500\nn", PROMPTS + SIX_TWO_TWO + QUESTION },
+            { "Windows line ends", "\r\n6\r\n2\r\n2\r\n2500\r\nn", PROMPTS + SIX_TWO_TWO + QUESTION },
             { "all wins", "10\n0\n0\n2400\nn", PROMPTS + collapsed("10.0/10 (+10,=0,-0)", "100.0", "100.0", "3000") + QUESTION },
             { "all losses", "0\n0\n10\n2400\nn", PROMPTS + collapsed("0.0/10 (+0,=0,-10)", "0.0", "  0.0", "1800") + QUESTION },
             { "all draws", "0 4 0 2400 n", PROMPTS + collapsed("2.0/4 (+0,=4,-0)", "50.0", " 50.0", "2400") + QUESTION },
@@ -110,6 +111,12 @@ namespace {
                 "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
             { "an infinite rating", "1\n0\n1\n1e999\ninf\n2400\nn",
                 "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
+            { "a hexadecimal rating", "1\n0\n1\n0x10\n24e2\nn",
+                "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
+            { "a total above the 32-bit range", "2147483647\n1\n0\n2400\nn",
+                PROMPTS + "\nA result can have at most 2147483647 games.\n" + QUESTION },
+            { "a Ctrl-Z byte is no end of input", "\x1a\n1\n0\n1\n2400\nn",
+                "\n\nWins   = Wins   = Draws  = Losses = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
             { "end of input at Wins", "", "\n\nWins   = " },
             { "end of input at Draws", "1\n", "\n\nWins   = Draws  = " },
             { "end of input at Losses", "1\n0\n", "\n\nWins   = Draws  = Losses = " },
@@ -125,6 +132,33 @@ namespace {
             EXPECT_EQ(run.exitStatus, 0);
             EXPECT_EQ(run.output, MENU + row.output);
         }
+    }
+
+    // At a terminal the menu key and the y/n answer are single key presses, taken without
+    // Enter and not shown; the numbers are lines, typed, shown and edited as usual.
+    TEST(SingleCompetition, KeysAtATerminal)
+    {
+        TempDir dir;
+        const std::vector<TerminalStep> steps = {
+            { "", "(3) Single competition\n" },
+            { "3", "Wins   = ", true },
+            { "1\r", "Draws  = " },
+            { "0\r", "Losses = " },
+            { "1\r", "Av.Op. Elo = " },
+            { "2400\r", QUESTION },
+            { "y", "Wins   = ", true },
+            { "6\r", "Draws  = " },
+            { "2\r", "Losses = " },
+            { "2\r", "Av.Op. Elo = " },
+            { "2500\r", QUESTION },
+            { "n", "", true },
+        };
+        const TerminalRun run = runAtTerminal(dir.path(), "exec " + programCommand(), steps);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.screen,
+            MENU + "\n\nWins   = 1\nDraws  = 0\nLosses = 1\nAv.Op. Elo = 2400\n" + ONE_AND_ONE + QUESTION
+                + "\n\nWins   = 6\nDraws  = 2\nLosses = 2\nAv.Op. Elo = 2500\n" + SIX_TWO_TWO + QUESTION);
     }
 
     TEST(SingleCompetition, ColonOfEveryResultLineInColumnTwelve)

@@ -26,13 +26,36 @@ namespace {
         std::string unreadAnswers; // console input the pauses left
     };
 
-    // A console on memory: the fixed answers in, the printed text collected.
+    // A file open for reading that holds `bytes`: in memory where the C library can do that
+    // (the fuzzer reads each input many times), else a temporary file.
+    std::FILE* fileWith(const std::string& bytes)
+    {
+#if !defined(_WIN32)
+        // An empty buffer is refused by some C libraries; an empty file reads alike.
+        if (!bytes.empty()) {
+            return fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
+        }
+#endif
+        std::FILE* file = std::tmpfile();
+        if (file != nullptr) {
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
+            std::rewind(file);
+        }
+        return file;
+    }
+
+    // A console of the fixed answers in and the printed text collected.
     class ScratchConsole {
     public:
         ScratchConsole()
+            : answers_(PAUSE_ANSWERS)
         {
-            console.in = fmemopen(const_cast<char*>(PAUSE_ANSWERS), sizeof PAUSE_ANSWERS - 1, "r");
+            console.in = fileWith(answers_);
+#if !defined(_WIN32)
             console.out = open_memstream(&text_, &size_);
+#else
+            console.out = std::tmpfile();
+#endif
             if (console.in == nullptr || console.out == nullptr) {
                 std::abort(); // no way to check anything
             }
@@ -49,7 +72,15 @@ namespace {
         void collect(ReadOutcome& outcome)
         {
             std::fflush(console.out);
+#if !defined(_WIN32)
             outcome.console.assign(text_, size_);
+#else
+            std::rewind(console.out);
+            int printed = 0;
+            while ((printed = std::getc(console.out)) != EOF) {
+                outcome.console.push_back(static_cast<char>(printed));
+            }
+#endif
             int c = 0;
             while ((c = std::getc(console.in)) != EOF) {
                 outcome.unreadAnswers.push_back(static_cast<char>(c));
@@ -59,6 +90,7 @@ namespace {
         Console console;
 
     private:
+        std::string answers_;
         char* text_ = nullptr;
         std::size_t size_ = 0;
     };
@@ -78,9 +110,8 @@ namespace {
         ReadOutcome outcome;
         ScratchConsole console;
         resetStore(outcome.store);
-        // fmemopen refuses an empty buffer on some C libraries; an empty file reads alike.
-        std::string copy(bytes);
-        std::FILE* file = copy.empty() ? std::tmpfile() : fmemopen(copy.data(), copy.size(), "rb");
+        const std::string copy(bytes);
+        std::FILE* file = fileWith(copy);
         if (file == nullptr) {
             std::abort();
         }

@@ -7,8 +7,14 @@
 #include <cstdlib>
 
 #if defined(_WIN32)
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <conio.h>
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <csignal>
 #include <termios.h>
@@ -69,14 +75,49 @@ namespace {
 
     bool isTerminal(std::FILE* in) { return isatty(fileno(in)) != 0; }
 #else
-    bool isTerminal(std::FILE* in) { return _isatty(_fileno(in)) != 0; }
+    // A console window. _isatty would also count the NUL device and serial ports, where
+    // _getch would wait for a key on a console that may not even exist.
+    bool isTerminal(std::FILE* in)
+    {
+        const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(in)));
+        DWORD mode = 0;
+        return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+    }
 
+    // _getch takes one key press straight from the console, without echo and without Enter.
+    // A function or arrow key arrives as two codes, 0 or 0xE0 and then the key's own code: it
+    // answers no prompt, and its second code could pass for a digit or a letter, so both go.
+    // The second code is already waiting then; a lone 0xE0 is a typed character.
     int readKeyFromTerminal(std::FILE*)
     {
-        const int key = _getch();
-        return key;
+        for (;;) {
+            const int key = _getch();
+            if ((key != 0 && key != 0xE0) || _kbhit() == 0) {
+                return key;
+            }
+            _getch();
+        }
     }
 #endif
+
+    // The next byte of input, with a line end "\r\n" read as "\n", so that answers typed or
+    // saved on Windows read alike on every platform. After a lone "\r" the byte behind it is
+    // pushed back onto the stream.
+    int nextByte(std::FILE* in)
+    {
+        const int c = std::getc(in);
+        if (c != '\r') {
+            return c;
+        }
+        const int next = std::getc(in);
+        if (next == '\n') {
+            return '\n';
+        }
+        if (next != EOF) {
+            std::ungetc(next, in);
+        }
+        return '\r';
+    }
 
     bool isBlank(int c) { return c != EOF && std::isspace(c) != 0; }
 
@@ -87,9 +128,9 @@ namespace {
     WordRead readWord(Console& console, std::string& word)
     {
         word.clear();
-        int c = std::getc(console.in);
+        int c = nextByte(console.in);
         while (isBlank(c)) {
-            c = std::getc(console.in);
+            c = nextByte(console.in);
         }
         if (c == EOF) {
             return WordRead::EndOfInput;
@@ -101,9 +142,11 @@ namespace {
             } else {
                 tooLong = true;
             }
-            c = std::getc(console.in);
+            c = nextByte(console.in);
         }
-        if (c != EOF) {
+        // A lone "\r" ending the word is dropped: the stream already holds the byte after it,
+        // and it can hold only one.
+        if (c != EOF && c != '\r') {
             std::ungetc(c, console.in);
         }
         return tooLong ? WordRead::TooLong : WordRead::Word;
@@ -112,9 +155,9 @@ namespace {
     // Drops the rest of the current input line, its line end included.
     void discardLine(Console& console)
     {
-        int c = std::getc(console.in);
+        int c = nextByte(console.in);
         while (c != EOF && c != '\n') {
-            c = std::getc(console.in);
+            c = nextByte(console.in);
         }
     }
 
@@ -137,13 +180,16 @@ namespace {
         return static_cast<std::int32_t>(value);
     }
 
+    // A decimal number, as a user types a rating: no hexadecimal, no infinity, no "nan".
     std::optional<double> parseDouble(const std::string& word)
     {
-        // Overflow gives an infinity, which is refused with "inf" and "nan" themselves.
+        if (word.find_first_not_of("0123456789+-.eE") != std::string::npos) {
+            return std::nullopt;
+        }
         char* end = nullptr;
         const double value = std::strtod(word.c_str(), &end);
         if (end != word.c_str() + word.size() || !std::isfinite(value)) {
-            return std::nullopt;
+            return std::nullopt; // not wholly a number, or too large for a double
         }
         return value;
     }
@@ -170,6 +216,17 @@ namespace {
 
 } // namespace
 
+void prepareConsole(Console& console)
+{
+#if defined(_WIN32)
+    if (!isTerminal(console.in)) {
+        _setmode(_fileno(console.in), _O_BINARY);
+    }
+#else
+    (void)console;
+#endif
+}
+
 void say(Console& console, const char* format, ...)
 {
     va_list args;
@@ -186,29 +243,29 @@ int readKey(Console& console)
     if (isTerminal(console.in)) {
         return readKeyFromTerminal(console.in);
     }
-    return std::getc(console.in);
+    return nextByte(console.in);
 }
 
 int readChar(Console& console)
 {
     flushConsole(console);
-    return std::getc(console.in);
+    return nextByte(console.in);
 }
 
 bool readLine(Console& console, std::string& line)
 {
     flushConsole(console);
     line.clear();
-    int c = std::getc(console.in);
+    int c = nextByte(console.in);
     while (c == '\n') {
-        c = std::getc(console.in);
+        c = nextByte(console.in);
     }
     if (c == EOF) {
         return false;
     }
     while (c != EOF && c != '\n') {
         line.push_back(static_cast<char>(c));
-        c = std::getc(console.in);
+        c = nextByte(console.in);
     }
     if (c != EOF) {
         std::ungetc(c, console.in);

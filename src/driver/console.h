@@ -8,7 +8,17 @@
 #include <optional>
 #include <string>
 
-#if defined(__GNUC__)
+// Every number is printed by the C runtime's printf, rounded from its exact binary value,
+// half to even on a tie. Microsoft's older runtime (msvcrt.dll, which MinGW links by
+// default) rounds otherwise; MinGW's own printf does it right, and the build selects it.
+#if defined(__MINGW32__) && !__USE_MINGW_ANSI_STDIO
+#error "Build with __USE_MINGW_ANSI_STDIO=1: the printf of msvcrt.dll rounds differently"
+#endif
+
+#if defined(__MINGW32__)
+// Checked against MinGW's own printf, not the Microsoft one ("printf" means that there).
+#define VARNOK_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#elif defined(__GNUC__)
 #define VARNOK_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define VARNOK_PRINTF(fmt, args)
@@ -20,6 +30,11 @@ struct Console {
     std::FILE* in = stdin; // line input and key presses, one buffered stream
     std::FILE* out = stdout;
 };
+
+// Readies the console's input before the first read: on Windows a pipe or a file is then
+// read byte for byte, as everywhere else (text mode would end it at a Ctrl-Z byte); line
+// ends "\r\n" are this layer's business on every platform. A console window stays as it is.
+void prepareConsole(Console& console);
 
 // Formatted output to the console.
 void say(Console& console, const char* format, ...) VARNOK_PRINTF(2, 3);

@@ -7,6 +7,7 @@
 int main()
 {
     varnok::Console console;
+    varnok::prepareConsole(console);
     try {
         const int status = varnok::runMainFlow(console);
         std::fflush(stdout);

@@ -5,6 +5,10 @@
 #include <fcntl.h>
 
 #if defined(_WIN32)
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
@@ -30,33 +34,34 @@ namespace {
     }
 
     // Creates a file that did not exist before, for writing in text mode, with the
-    // permissions a new report would get.
+    // permissions a new report would get. Text mode gives a report the platform's own line
+    // ends: "\r\n" on Windows.
     std::FILE* createNewFile(const std::string& name)
     {
 #if defined(_WIN32)
         const int fd = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _S_IREAD | _S_IWRITE);
-#else
-        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-#endif
-        if (fd < 0) {
-            return nullptr;
-        }
-        std::FILE* file = fdopen(fd, "w");
-        if (file == nullptr) {
-#if defined(_WIN32)
+        std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "w");
+        if (fd >= 0 && file == nullptr) {
             _close(fd);
-#else
-            close(fd);
-#endif
             std::remove(name.c_str());
         }
+#else
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "w");
+        if (fd >= 0 && file == nullptr) {
+            close(fd);
+            std::remove(name.c_str());
+        }
+#endif
         return file;
     }
 
     bool replaceFile(const std::string& from, const std::string& to)
     {
 #if defined(_WIN32)
-        // A plain rename does not replace an existing file on Windows.
+        // rename fails there whenever the target exists. MoveFileEx replaces it in one step;
+        // it fails on a directory in the way, as rename does, and also on a report that
+        // another program holds open without sharing it. Either way the old one stays.
         return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
         return std::rename(from.c_str(), to.c_str()) == 0;
