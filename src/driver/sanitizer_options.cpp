@@ -1,6 +1,6 @@
 // Built into the program only in the sanitizer build. A sanitizer finding ends the program
-// with a status of its own, never the 1 of a report that failed, which a test may expect: a
-// fault can then never pass for a handled failure.
+// with a status of its own, 86, never the 1 of a report that failed, which a test may expect:
+// a fault can then never pass for a handled failure. Both sanitizers share the setting.
 extern "C" const char* __asan_default_options()
 {
     return "exitcode=86";
@@ -8,5 +8,5 @@ extern "C" const char* __asan_default_options()
 
 extern "C" const char* __ubsan_default_options()
 {
-    return "exitcode=87:print_stacktrace=1";
+    return "exitcode=86:print_stacktrace=1";
 }
