@@ -1,13 +1,11 @@
 #include "pgn/tag_reader.h"
 
+#include "pgn/byte_masks.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace varnok {
 
@@ -56,21 +54,18 @@ namespace {
     }
 
     // The tag names compare with their trailing blank: "White" followed by a tab is no tag.
-    TagKind kindOf(const std::string& name)
+    TagKind kindOf(std::string_view name)
     {
-        if (name == "White ") {
-            return TagKind::White;
+        switch (name.size()) {
+        case 4:
+            return name == "ECO " ? TagKind::Eco : TagKind::Other;
+        case 6:
+            return name == "White " ? TagKind::White : name == "Black " ? TagKind::Black : TagKind::Other;
+        case 7:
+            return name == "Result " ? TagKind::Result : TagKind::Other;
+        default:
+            return TagKind::Other;
         }
-        if (name == "Black ") {
-            return TagKind::Black;
-        }
-        if (name == "Result ") {
-            return TagKind::Result;
-        }
-        if (name == "ECO ") {
-            return TagKind::Eco;
-        }
-        return TagKind::Other;
     }
 
     // A name read from the file as text: "\r\n" inside the value is one line end.
@@ -97,24 +92,22 @@ namespace {
         scanner.valueEnded = false;
     }
 
-    // Acts on one complete (or cut off) tag.
-    void dispatchTag(TagScanner& scanner, ResultStore& store, Console& console)
+    // Acts on one tag of a known kind; a White or Black value has its line ends normalised.
+    void actOnTag(TagScanner& scanner, ResultStore& store, Console& console, TagKind kind, std::string_view value)
     {
-        switch (scanner.kind) {
+        switch (kind) {
         case TagKind::White:
-            normaliseLineEnds(scanner.value);
-            scanner.currentWhite = findOrAddProgram(store, scanner.value);
+            scanner.currentWhite = findOrAddProgram(store, value);
             break;
         case TagKind::Black:
-            normaliseLineEnds(scanner.value);
-            scanner.currentBlack = findOrAddProgram(store, scanner.value);
+            scanner.currentBlack = findOrAddProgram(store, value);
             break;
         case TagKind::Result:
-            scanner.lastResultCode = classifyResult(store, scanner.currentWhite, scanner.currentBlack, scanner.value);
+            scanner.lastResultCode = classifyResult(store, scanner.currentWhite, scanner.currentBlack, value);
             break;
         case TagKind::Eco:
             if (scanner.lastResultCode != ResultCode::Unfinished) {
-                tallyEco(store, console, scanner.value);
+                tallyEco(store, console, value);
             }
             break;
         case TagKind::Other:
@@ -122,103 +115,96 @@ namespace {
         }
     }
 
-    // Where each of the three markup bytes stands in a 64-byte window: bit k is byte k.
-    struct MarkupMasks {
-        std::uint64_t open; // "{"
-        std::uint64_t close; // "}"
-        std::uint64_t bracket; // "["
-    };
-
-    constexpr std::size_t WINDOW = 64;
-
-#if defined(__SSE2__)
-    MarkupMasks markupMasks(const char* window)
+    // Acts on the tag collected byte by byte, complete or cut off by the end of the file.
+    void dispatchTag(TagScanner& scanner, ResultStore& store, Console& console)
     {
-        const __m128i open = _mm_set1_epi8('{');
-        const __m128i close = _mm_set1_epi8('}');
-        const __m128i bracket = _mm_set1_epi8('[');
-        MarkupMasks masks { 0, 0, 0 };
-        for (int part = 0; part < 4; ++part) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + part * 16));
-            const int shift = part * 16;
-            masks.open |= static_cast<std::uint64_t>(
-                              static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, open))))
-                << shift;
-            masks.close |= static_cast<std::uint64_t>(
-                               static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, close))))
-                << shift;
-            masks.bracket |= static_cast<std::uint64_t>(
-                                 static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bracket))))
-                << shift;
+        if (scanner.kind == TagKind::White || scanner.kind == TagKind::Black) {
+            normaliseLineEnds(scanner.value);
         }
-        return masks;
+        actOnTag(scanner, store, console, scanner.kind, scanner.value);
     }
-#else
-    MarkupMasks markupMasks(const char* window)
-    {
-        MarkupMasks masks { 0, 0, 0 };
-        for (std::size_t k = 0; k < WINDOW; ++k) {
-            const std::uint64_t bit = std::uint64_t { 1 } << k;
-            masks.open |= window[k] == '{' ? bit : 0;
-            masks.close |= window[k] == '}' ? bit : 0;
-            masks.bracket |= window[k] == '[' ? bit : 0;
-        }
-        return masks;
-    }
-#endif
 
-    int lowestBit(std::uint64_t bits)
-    {
-#if defined(__GNUC__)
-        return __builtin_ctzll(bits);
-#else
-        int k = 0;
-        while ((bits & 1) == 0) {
-            bits >>= 1;
-            ++k;
-        }
-        return k;
-#endif
-    }
+    using bytemasks::highestBit;
+    using bytemasks::lowBits;
+    using bytemasks::lowestBit;
+    using bytemasks::WINDOW;
 
     // Scans move text and comments from `pos` until a tag begins or the data ends, 64 bytes
-    // at a time: only "{", "}" and "[" matter there, and which of them depends on the state.
-    // Returns the position after the last byte consumed.
+    // at a time, and returns the position after the last byte consumed. Braces do not nest:
+    // "{" opens a comment whether or not one is open and "}" closes it whether or not one is
+    // open, so the state at any byte is set by the last brace before it alone. A "[" thus
+    // begins a tag exactly when the last brace before it, in its window or else before the
+    // window, is not a "{"; a window costs a few mask operations however many braces it holds.
     std::size_t scanMarkup(TagScanner& scanner, const char* data, std::size_t size, std::size_t pos)
     {
+        bool inComment = scanner.state == State::Comment;
         while (pos < size) {
             const std::size_t available = size - pos;
-            const char* window = data + pos;
-            char padded[WINDOW] = {};
-            if (available < WINDOW) {
-                std::memcpy(padded, window, available);
-                window = padded;
+            bytemasks::MarkupMasks masks;
+            if (available >= WINDOW) {
+                masks = bytemasks::markupMasks(data + pos);
+            } else {
+                char padded[WINDOW] = {};
+                std::memcpy(padded, data + pos, available);
+                masks = bytemasks::markupMasks(padded);
             }
-            const MarkupMasks masks = markupMasks(window);
-            const std::uint64_t inWindow = available < WINDOW ? (std::uint64_t { 1 } << available) - 1 : ~std::uint64_t { 0 };
-            std::uint64_t live = inWindow;
-            for (;;) {
-                const std::uint64_t wanted
-                    = scanner.state == State::Comment ? masks.close : (masks.open | masks.bracket);
-                const std::uint64_t hits = wanted & live;
-                if (hits == 0) {
-                    break;
-                }
-                const int k = lowestBit(hits);
-                // Everything up to and including byte k is consumed.
-                live &= k == 63 ? 0 : (~std::uint64_t { 0} << (k + 1));
-                if (scanner.state == State::Comment) {
-                    scanner.state = State::Outside;
-                } else if ((masks.open >> k) & 1) {
-                    scanner.state = State::Comment;
-                } else {
+            const std::uint64_t live = lowBits(available);
+            const std::uint64_t braces = (masks.open | masks.close) & live;
+            for (std::uint64_t brackets = masks.bracket & live; brackets != 0; brackets &= brackets - 1) {
+                const int k = lowestBit(brackets);
+                const std::uint64_t before = braces & lowBits(static_cast<std::size_t>(k));
+                const bool commented = before != 0 ? ((masks.open >> highestBit(before)) & 1) != 0 : inComment;
+                if (!commented) {
                     scanner.state = State::TagName;
                     return pos + static_cast<std::size_t>(k) + 1;
                 }
             }
+            if (braces != 0) {
+                inComment = ((masks.open >> highestBit(braces)) & 1) != 0;
+            }
             pos += std::min(available, WINDOW);
         }
+        scanner.state = inComment ? State::Comment : State::Outside;
         return pos;
+    }
+
+    // Reads a tag that begins at `pos` (after its "[") and ends within the next 64 bytes, all
+    // in this block, in one step from the masks of its quotes, zero bytes and carriage returns.
+    // Returns the position after the tag, or 0 when the tag is left to the byte-by-byte states:
+    // it is longer, the block ends first, or a White or Black value holds a "\r". Reads every
+    // tag exactly as those states would.
+    std::size_t readShortTag(TagScanner& scanner, ResultStore& store, Console& console, const char* data,
+        std::size_t size, std::size_t pos)
+    {
+        if (size - pos < WINDOW) {
+            return 0;
+        }
+        const char* tag = data + pos;
+        const bytemasks::TagMasks masks = bytemasks::tagMasks(tag);
+        std::uint64_t quotes = masks.quote;
+        if (quotes == 0) {
+            return 0;
+        }
+        const auto open = static_cast<std::size_t>(lowestBit(quotes));
+        quotes &= quotes - 1;
+        // The byte after the closing quote belongs to the tag and must be in the window too.
+        if (quotes == 0 || lowestBit(quotes) == static_cast<int>(WINDOW) - 1) {
+            return 0;
+        }
+        const auto close = static_cast<std::size_t>(lowestBit(quotes));
+        // A zero byte ends the name or the value as in a C string.
+        const std::uint64_t nameZero = masks.zero & lowBits(open);
+        const std::size_t nameSize = nameZero != 0 ? static_cast<std::size_t>(lowestBit(nameZero)) : open;
+        const TagKind kind = kindOf(std::string_view(tag, nameSize));
+        const std::uint64_t valueBits = lowBits(close) & ~lowBits(open + 1);
+        const std::uint64_t valueZero = masks.zero & valueBits;
+        const std::size_t valueEnd = valueZero != 0 ? static_cast<std::size_t>(lowestBit(valueZero)) : close;
+        if ((kind == TagKind::White || kind == TagKind::Black) && (masks.carriageReturn & valueBits) != 0) {
+            return 0;
+        }
+        actOnTag(scanner, store, console, kind, std::string_view(tag + open + 1, valueEnd - open - 1));
+        scanner.state = State::Outside;
+        return pos + close + 2;
     }
 
 } // namespace
@@ -286,7 +272,11 @@ void scanBlock(TagScanner& scanner, ResultStore& store, Console& console, const 
         case State::Comment:
             pos = scanMarkup(scanner, data, size, pos);
             if (scanner.state == State::TagName) {
-                beginTag(scanner);
+                if (const std::size_t after = readShortTag(scanner, store, console, data, size, pos)) {
+                    pos = after;
+                } else {
+                    beginTag(scanner);
+                }
             }
             break;
         case State::TagName: {

@@ -1,0 +1,124 @@
+// Bit masks of the bytes the tag reader looks for in a 64-byte window of the file: bit k of a
+// mask is set when byte k of the window is that byte. With SSE2 they take a few vector
+// compares per window; elsewhere a plain loop gives the same masks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The masks are taken once per 64 bytes of the file: a call each time would cost as much as
+// the compares.
+#if defined(__GNUC__)
+#define VARNOK_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VARNOK_ALWAYS_INLINE inline
+#endif
+
+namespace varnok::bytemasks {
+
+constexpr std::size_t WINDOW = 64; // bytes per window, one bit each in a 64-bit mask
+
+// Between tags only braces and "[" matter.
+struct MarkupMasks {
+    std::uint64_t open; // "{"
+    std::uint64_t close; // "}"
+    std::uint64_t bracket; // "["
+};
+
+// Within a tag: the double quotes that end its parts, and the bytes that make a part read
+// differently (a zero byte ends it as in a C string; "\r" may belong to a line end).
+struct TagMasks {
+    std::uint64_t quote; // '"'
+    std::uint64_t zero; // '\0'
+    std::uint64_t carriageReturn; // '\r'
+};
+
+#if defined(__SSE2__)
+namespace detail {
+    VARNOK_ALWAYS_INLINE std::uint64_t maskOf(__m128i a, __m128i b, __m128i c, __m128i d, __m128i wanted)
+    {
+        const auto m0 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, wanted)));
+        const auto m1 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, wanted)));
+        const auto m2 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, wanted)));
+        const auto m3 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(d, wanted)));
+        return std::uint64_t { m0 } | (std::uint64_t { m1 } << 16) | (std::uint64_t { m2 } << 32)
+            | (std::uint64_t { m3 } << 48);
+    }
+
+    template <char First, char Second, char Third> VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
+    {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 48));
+        out[0] = maskOf(a, b, c, d, _mm_set1_epi8(First));
+        out[1] = maskOf(a, b, c, d, _mm_set1_epi8(Second));
+        out[2] = maskOf(a, b, c, d, _mm_set1_epi8(Third));
+    }
+} // namespace detail
+#else
+namespace detail {
+    template <char First, char Second, char Third> VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
+    {
+        out[0] = out[1] = out[2] = 0;
+        for (std::size_t k = 0; k < WINDOW; ++k) {
+            const std::uint64_t bit = std::uint64_t { 1 } << k;
+            out[0] |= window[k] == First ? bit : 0;
+            out[1] |= window[k] == Second ? bit : 0;
+            out[2] |= window[k] == Third ? bit : 0;
+        }
+    }
+} // namespace detail
+#endif
+
+// The masks of the 64 bytes from `window` on; all 64 must be readable.
+VARNOK_ALWAYS_INLINE MarkupMasks markupMasks(const char* window)
+{
+    std::uint64_t m[3];
+    detail::masksOf<'{', '}', '['>(window, m);
+    return MarkupMasks { m[0], m[1], m[2] };
+}
+
+VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window)
+{
+    std::uint64_t m[3];
+    detail::masksOf<'"', '\0', '\r'>(window, m);
+    return TagMasks { m[0], m[1], m[2] };
+}
+
+// Index of the lowest and of the highest set bit; `bits` is not 0.
+inline int lowestBit(std::uint64_t bits)
+{
+#if defined(__GNUC__)
+    return __builtin_ctzll(bits);
+#else
+    int k = 0;
+    while ((bits & 1) == 0) {
+        bits >>= 1;
+        ++k;
+    }
+    return k;
+#endif
+}
+
+inline int highestBit(std::uint64_t bits)
+{
+#if defined(__GNUC__)
+    return 63 - __builtin_clzll(bits);
+#else
+    int k = 63;
+    while ((bits >> k) == 0) {
+        --k;
+    }
+    return k;
+#endif
+}
+
+// Bits 0 .. n-1, for n from 0 to 64.
+inline std::uint64_t lowBits(std::size_t n) { return n >= WINDOW ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << n) - 1; }
+
+} // namespace varnok::bytemasks
