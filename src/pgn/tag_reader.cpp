@@ -92,15 +92,31 @@ namespace {
         scanner.valueEnded = false;
     }
 
+    // findOrAddProgram, looking first at the two programs named last.
+    ProgramIndex lookUpProgram(TagScanner& scanner, ResultStore& store, std::string_view name)
+    {
+        ProgramIndex (&recent)[2] = scanner.recentPrograms;
+        if (recent[0] != 0 && store.names[static_cast<std::size_t>(recent[0])] == name) {
+            return recent[0];
+        }
+        if (recent[1] != 0 && store.names[static_cast<std::size_t>(recent[1])] == name) {
+            std::swap(recent[0], recent[1]);
+            return recent[0];
+        }
+        recent[1] = recent[0];
+        recent[0] = findOrAddProgram(store, name);
+        return recent[0];
+    }
+
     // Acts on one tag of a known kind; a White or Black value has its line ends normalised.
     void actOnTag(TagScanner& scanner, ResultStore& store, Console& console, TagKind kind, std::string_view value)
     {
         switch (kind) {
         case TagKind::White:
-            scanner.currentWhite = findOrAddProgram(store, value);
+            scanner.currentWhite = lookUpProgram(scanner, store, value);
             break;
         case TagKind::Black:
-            scanner.currentBlack = findOrAddProgram(store, value);
+            scanner.currentBlack = lookUpProgram(scanner, store, value);
             break;
         case TagKind::Result:
             scanner.lastResultCode = classifyResult(store, scanner.currentWhite, scanner.currentBlack, value);
@@ -129,43 +145,58 @@ namespace {
     using bytemasks::lowestBit;
     using bytemasks::WINDOW;
 
-    // Scans move text and comments from `pos` until a tag begins or the data ends, 64 bytes
-    // at a time, and returns the position after the last byte consumed. Braces do not nest:
-    // "{" opens a comment whether or not one is open and "}" closes it whether or not one is
-    // open, so the state at any byte is set by the last brace before it alone. A "[" thus
-    // begins a tag exactly when the last brace before it, in its window or else before the
-    // window, is not a "{"; a window costs a few mask operations however many braces it holds.
-    std::size_t scanMarkup(TagScanner& scanner, const char* data, std::size_t size, std::size_t pos)
+    // Whether byte `to` lies in a comment. Braces do not nest: "{" opens a comment whether or
+    // not one is open and "}" closes it whether or not one is open, so that is set by the last
+    // brace in [from, to) alone, or is `inComment`, the state at `from`, when there is none.
+    // Looks back 64 bytes at a time; in move text with engine comments the last brace is
+    // seldom further back than that.
+    bool inCommentAt(const char* data, std::size_t size, std::size_t from, std::size_t to, bool inComment)
     {
-        bool inComment = scanner.state == State::Comment;
-        while (pos < size) {
-            const std::size_t available = size - pos;
+        while (to > from) {
+            const std::size_t windowStart = to >= WINDOW ? to - WINDOW : 0;
             bytemasks::MarkupMasks masks;
-            if (available >= WINDOW) {
-                masks = bytemasks::markupMasks(data + pos);
+            if (windowStart + WINDOW <= size) {
+                masks = bytemasks::markupMasks(data + windowStart);
             } else {
                 char padded[WINDOW] = {};
-                std::memcpy(padded, data + pos, available);
+                std::memcpy(padded, data + windowStart, size - windowStart);
                 masks = bytemasks::markupMasks(padded);
             }
-            const std::uint64_t live = lowBits(available);
+            std::uint64_t live = lowBits(to - windowStart);
+            if (from > windowStart) {
+                live &= ~lowBits(from - windowStart);
+            }
             const std::uint64_t braces = (masks.open | masks.close) & live;
-            for (std::uint64_t brackets = masks.bracket & live; brackets != 0; brackets &= brackets - 1) {
-                const int k = lowestBit(brackets);
-                const std::uint64_t before = braces & lowBits(static_cast<std::size_t>(k));
-                const bool commented = before != 0 ? ((masks.open >> highestBit(before)) & 1) != 0 : inComment;
-                if (!commented) {
-                    scanner.state = State::TagName;
-                    return pos + static_cast<std::size_t>(k) + 1;
-                }
-            }
             if (braces != 0) {
-                inComment = ((masks.open >> highestBit(braces)) & 1) != 0;
+                return ((masks.open >> highestBit(braces)) & 1) != 0;
             }
-            pos += std::min(available, WINDOW);
+            to = windowStart;
         }
-        scanner.state = inComment ? State::Comment : State::Outside;
-        return pos;
+        return inComment;
+    }
+
+    // Scans move text and comments from `pos` until a tag begins or the data ends, and
+    // returns the position after the last byte consumed. Only a "[" can begin a tag, so the
+    // scan looks for the next one and then, back from it, for the last brace before it.
+    std::size_t scanMarkup(TagScanner& scanner, const char* data, std::size_t size, std::size_t pos)
+    {
+        bool inComment = scanner.state == State::Comment; // the state at `from`
+        std::size_t from = pos;
+        for (;;) {
+            const void* bracket = std::memchr(data + pos, '[', size - pos);
+            if (bracket == nullptr) {
+                scanner.state = inCommentAt(data, size, from, size, inComment) ? State::Comment : State::Outside;
+                return size;
+            }
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(bracket) - data);
+            if (!inCommentAt(data, size, from, at, inComment)) {
+                scanner.state = State::TagName;
+                return at + 1;
+            }
+            // A "[" in a comment changes nothing: the scan goes on after it, in the comment.
+            from = pos = at + 1;
+            inComment = true;
+        }
     }
 
     // Reads a tag that begins at `pos` (after its "[") and ends within the next 64 bytes, all

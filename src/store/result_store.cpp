@@ -145,11 +145,23 @@ ProgramIndex findOrAddProgram(ResultStore& store, std::string_view name)
 PairCell& pairCell(ResultStore& store, ProgramIndex white, ProgramIndex black)
 {
     PairIndex& pairs = store.pairs;
+    std::uint32_t (&recent)[2] = pairs.recentCells;
+    for (int r = 0; r < 2; ++r) {
+        if (recent[r] != 0) {
+            PairCell& cell = cellAt(pairs, recent[r] - 1);
+            if (cell.white == white && cell.black == black) {
+                std::swap(recent[0], recent[r]);
+                return cell;
+            }
+        }
+    }
     if (pairs.slots.empty()) {
         growPairIndex(pairs);
     }
     const std::size_t slot = findPairSlot(pairs, white, black);
+    recent[1] = recent[0];
     if (pairs.slots[slot] != 0) {
+        recent[0] = pairs.slots[slot];
         return cellAt(pairs, pairs.slots[slot] - 1);
     }
     const std::size_t n = pairs.cellCount;
@@ -158,6 +170,7 @@ PairCell& pairCell(ResultStore& store, ProgramIndex white, ProgramIndex black)
     }
     ++pairs.cellCount;
     pairs.slots[slot] = static_cast<std::uint32_t>(n + 1);
+    recent[0] = pairs.slots[slot];
     PairCell& cell = cellAt(pairs, n);
     cell.white = white;
     cell.black = black;

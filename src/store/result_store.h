@@ -41,6 +41,9 @@ struct PairIndex {
     std::vector<std::unique_ptr<PairCell[]>> chunks;
     std::size_t cellCount = 0;
     std::vector<std::uint32_t> slots; // cell number + 1, 0 = empty; size is a power of two
+    // The two cells asked for last, most recent first (cell number + 1, 0 = none): the games
+    // of a match follow each other, colours swapped from game to game.
+    std::uint32_t recentCells[2] = { 0, 0 };
 };
 
 // One opponent of a program, with the results seen from the program's side over both
