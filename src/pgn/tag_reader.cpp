@@ -18,6 +18,8 @@ namespace {
     constexpr std::size_t KEEP_ECO = 1;
     constexpr std::size_t KEEP_ALL = static_cast<std::size_t>(-1);
     constexpr std::size_t BLOCK_ALIGNMENT = 4096; // where the read buffer starts: a page
+    constexpr std::size_t HEADER_GAP = 4; // blanks and line ends looked at after a tag for the next
+    constexpr std::size_t SHORT_LOOK_BACK = 16; // bytes looked back at one by one, not by mask
 
     using State = TagScanner::State;
     using TagKind = TagScanner::TagKind;
@@ -152,6 +154,14 @@ namespace {
     // seldom further back than that.
     bool inCommentAt(const char* data, std::size_t size, std::size_t from, std::size_t to, bool inComment)
     {
+        if (to - from <= SHORT_LOOK_BACK) {
+            for (std::size_t k = to; k > from; --k) {
+                if (data[k - 1] == '{' || data[k - 1] == '}') {
+                    return data[k - 1] == '{';
+                }
+            }
+            return inComment;
+        }
         while (to > from) {
             const std::size_t windowStart = to >= WINDOW ? to - WINDOW : 0;
             bytemasks::MarkupMasks masks;
@@ -197,6 +207,23 @@ namespace {
             from = pos = at + 1;
             inComment = true;
         }
+    }
+
+    // After a tag, outside comments: when only line ends and blanks stand between it and the
+    // next "[", as between the tags of a game's header, no brace can stand there either, so
+    // that "[" begins the next tag; the scanner is set to read it and its position is
+    // returned. Otherwise `pos` is returned unchanged and the scan goes on from there.
+    std::size_t nextTagInHeader(TagScanner& scanner, const char* data, std::size_t size, std::size_t pos)
+    {
+        std::size_t next = pos;
+        while (next < size && next - pos < HEADER_GAP && (data[next] == '\n' || data[next] == '\r' || data[next] == ' ')) {
+            ++next;
+        }
+        if (next < size && data[next] == '[') {
+            scanner.state = State::TagName;
+            return next + 1;
+        }
+        return pos;
     }
 
     // Reads a tag that begins at `pos` (after its "[") and ends within the next 64 bytes, all
@@ -302,12 +329,13 @@ void scanBlock(TagScanner& scanner, ResultStore& store, Console& console, const 
         case State::Outside:
         case State::Comment:
             pos = scanMarkup(scanner, data, size, pos);
-            if (scanner.state == State::TagName) {
-                if (const std::size_t after = readShortTag(scanner, store, console, data, size, pos)) {
-                    pos = after;
-                } else {
+            while (scanner.state == State::TagName) {
+                const std::size_t after = readShortTag(scanner, store, console, data, size, pos);
+                if (after == 0) {
                     beginTag(scanner);
+                    break;
                 }
+                pos = nextTagInHeader(scanner, data, size, after);
             }
             break;
         case State::TagName: {
