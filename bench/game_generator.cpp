@@ -90,10 +90,21 @@ namespace {
                 league.programs[static_cast<std::size_t>(members[rank])].strength
                     = WEAKEST + step * static_cast<double>(rank);
             }
-            for (std::size_t rank = 0; rank < members.size(); ++rank) {
-                for (std::size_t d = 1; d <= static_cast<std::size_t>(options.neighbours) && rank + d < members.size();
-                     ++d) {
-                    league.pairs.emplace_back(members[rank], members[rank + d]);
+            const std::size_t size = members.size();
+            const auto neighbours = static_cast<std::size_t>(options.neighbours);
+            const std::size_t spread = std::max(
+                neighbours, options.spread > 0 ? static_cast<std::size_t>(options.spread) : size / 4);
+            std::vector<std::size_t> above;
+            for (std::size_t rank = 0; rank + 1 < size; ++rank) {
+                above.clear();
+                for (std::size_t d = 1; d <= spread && rank + d < size; ++d) {
+                    above.push_back(rank + d);
+                }
+                // The first `neighbours` of a partial shuffle: distinct, drawn at random.
+                const std::size_t taken = std::min(neighbours, above.size());
+                for (std::size_t k = 0; k < taken; ++k) {
+                    std::swap(above[k], above[k + random.below(static_cast<std::uint32_t>(above.size() - k))]);
+                    league.pairs.emplace_back(members[rank], members[above[k]]);
                 }
             }
         }

@@ -15,15 +15,21 @@ struct GeneratorOptions {
     std::int64_t games = 1000; // games in the file
     std::int32_t programs = 30; // distinct programs; all of them play when games allow
     std::int32_t clusters = 1; // groups of programs that never meet another group's programs
-    // Each program meets the programs ranked this many places above and below it in its
-    // cluster; 1 makes every cluster a chain.
+    // Each program meets this many programs of its cluster that are stronger than it, drawn
+    // from the `spread` programs ranked next above it (0: a quarter of the cluster, about 350
+    // Elo), and as many weaker ones on average. Neighbours and spread of 1 make every cluster
+    // a chain.
     std::int32_t neighbours = 5;
+    std::int32_t spread = 0;
     bool randomPairing = false; // any two programs of a cluster meet, instead of neighbours
     double drawShare = 0.35; // share of draws among the finished games, about
     double unfinishedShare = 0.01; // share of games with the result "*"
     bool crlf = false; // "\r\n" line ends instead of "\n"
     std::uint64_t seed = 20240601;
 };
+
+// Changes whenever the same options give other bytes, so that kept files can be told apart.
+constexpr int GENERATOR_VERSION = 2;
 
 // Receives the file in pieces of about a megabyte, in order.
 using TextSink = std::function<void(std::string_view)>;

@@ -1,6 +1,8 @@
 // Writes a deterministic game file for benchmarks and tests:
-//   generate_games [--games N] [--programs N] [--clusters N] [--neighbours N] [--random-pairing]
-//                  [--draws SHARE] [--unfinished SHARE] [--crlf] [--seed N] --output FILE
+//   generate_games [--games N] [--programs N] [--clusters N] [--neighbours N] [--spread N]
+//                  [--random-pairing] [--draws SHARE] [--unfinished SHARE] [--crlf] [--seed N]
+//                  --output FILE
+//   generate_games --version   (changes whenever the same options give other bytes)
 // The file is written beside its name first and renamed into place when complete.
 #include "game_generator.h"
 
@@ -12,8 +14,8 @@
 namespace {
 
 const char USAGE[] = "usage: generate_games [--games N] [--programs N] [--clusters N] [--neighbours N]\n"
-                     "                      [--random-pairing] [--draws SHARE] [--unfinished SHARE] [--crlf]\n"
-                     "                      [--seed N] --output FILE\n";
+                     "                      [--spread N] [--random-pairing] [--draws SHARE] [--unfinished SHARE]\n"
+                     "                      [--crlf] [--seed N] --output FILE\n";
 
 bool parseInteger(const char* text, long long& value)
 {
@@ -33,6 +35,10 @@ bool parseArguments(int argc, char** argv, varnok::bench::GeneratorOptions& opti
 {
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
+        if (flag == "--version") {
+            std::printf("%d\n", varnok::bench::GENERATOR_VERSION);
+            std::exit(0);
+        }
         if (flag == "--random-pairing") {
             options.randomPairing = true;
             continue;
@@ -66,6 +72,8 @@ bool parseArguments(int argc, char** argv, varnok::bench::GeneratorOptions& opti
             options.clusters = static_cast<std::int32_t>(number);
         } else if (flag == "--neighbours" && number <= 1 << 30) {
             options.neighbours = static_cast<std::int32_t>(number);
+        } else if (flag == "--spread" && number <= 1 << 30) {
+            options.spread = static_cast<std::int32_t>(number);
         } else if (flag == "--seed") {
             options.seed = static_cast<std::uint64_t>(number);
         } else {

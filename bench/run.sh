@@ -35,13 +35,15 @@ generate() {
   local name=$1
   shift
   local stamp="$DATA/$name.options"
-  if [[ -f "$DATA/$name.pgn" && -f "$stamp" && "$(cat "$stamp")" == "$*" ]]; then
+  local options
+  options="version $("$GENERATE" --version): $*"
+  if [[ -f "$DATA/$name.pgn" && -f "$stamp" && "$(cat "$stamp")" == "$options" ]]; then
     return
   fi
   echo "Writing $DATA/$name.pgn ($*)..."
   rm -f "$stamp"
   "$GENERATE" "$@" --output "$DATA/$name.pgn"
-  echo "$*" >"$stamp"
+  echo "$options" >"$stamp"
 }
 
 free_mb() { df -Pm "$DATA" | awk 'NR == 2 { print $4 }'; }
@@ -114,7 +116,7 @@ if [[ $large == 1 ]]; then
   generate games-1m --games 1000000 --programs 3000
 fi
 generate programs-20k --games 400000 --programs 20000
-generate chain-20k --games 200000 --programs 20000 --neighbours 1
+generate chain-20k --games 200000 --programs 20000 --neighbours 1 --spread 1
 
 echo "| file       | command                  | median s | x wc-l |    MB/s |    games/s | RSS MiB |"
 echo "| ---------- | ------------------------ | -------: | -----: | ------: | ---------: | ------: |"

@@ -61,20 +61,21 @@ namespace {
             std::size_t mostOpponents; // at most
         };
         auto options = [](std::int64_t games, std::int32_t programs, std::int32_t clusters, std::int32_t neighbours,
-                           bool random) {
+                           std::int32_t spread, bool random) {
             bench::GeneratorOptions o;
             o.games = games;
             o.programs = programs;
             o.clusters = clusters;
             o.neighbours = neighbours;
+            o.spread = spread;
             o.randomPairing = random;
             return o;
         };
         const std::vector<Row> rows = {
-            { "neighbours near in strength", options(2000, 40, 1, 3, false), 1, 6 },
-            { "three clusters", options(3000, 60, 3, 2, false), 3, 4 },
-            { "a chain", options(600, 25, 1, 1, false), 1, 2 },
-            { "random pairing in four clusters", options(4000, 40, 4, 1, true), 4, 9 },
+            { "neighbours near in strength", options(2000, 40, 1, 3, 0, false), 1, 3 + 10 },
+            { "three clusters", options(3000, 60, 3, 2, 4, false), 3, 2 + 4 },
+            { "a chain", options(600, 25, 1, 1, 1, false), 1, 2 },
+            { "random pairing in four clusters", options(4000, 40, 4, 1, 0, true), 4, 9 },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
