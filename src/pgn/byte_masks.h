@@ -39,33 +39,38 @@ struct TagMasks {
 
 #if defined(__SSE2__)
 namespace detail {
-    VARNOK_ALWAYS_INLINE std::uint64_t maskOf(__m128i a, __m128i b, __m128i c, __m128i d, __m128i wanted)
+    VARNOK_ALWAYS_INLINE std::uint64_t maskOf(const __m128i (&lanes)[4], std::size_t count, char byte)
     {
-        const auto m0 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, wanted)));
-        const auto m1 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, wanted)));
-        const auto m2 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, wanted)));
-        const auto m3 = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(d, wanted)));
-        return std::uint64_t { m0 } | (std::uint64_t { m1 } << 16) | (std::uint64_t { m2 } << 32)
-            | (std::uint64_t { m3 } << 48);
+        const __m128i wanted = _mm_set1_epi8(byte);
+        std::uint64_t mask = 0;
+        for (std::size_t n = 0; n < count; ++n) {
+            const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lanes[n], wanted)));
+            mask |= std::uint64_t { bits } << (16 * n);
+        }
+        return mask;
     }
 
-    template <char First, char Second, char Third> VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
+    // The masks of the first `Bytes` bytes of the window (32 or 64); higher bits are 0.
+    template <std::size_t Bytes, char First, char Second, char Third>
+    VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
     {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 32));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 48));
-        out[0] = maskOf(a, b, c, d, _mm_set1_epi8(First));
-        out[1] = maskOf(a, b, c, d, _mm_set1_epi8(Second));
-        out[2] = maskOf(a, b, c, d, _mm_set1_epi8(Third));
+        constexpr std::size_t LANES = Bytes / 16;
+        __m128i lanes[4];
+        for (std::size_t n = 0; n < LANES; ++n) {
+            lanes[n] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * n));
+        }
+        out[0] = maskOf(lanes, LANES, First);
+        out[1] = maskOf(lanes, LANES, Second);
+        out[2] = maskOf(lanes, LANES, Third);
     }
 } // namespace detail
 #else
 namespace detail {
-    template <char First, char Second, char Third> VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
+    template <std::size_t Bytes, char First, char Second, char Third>
+    VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
     {
         out[0] = out[1] = out[2] = 0;
-        for (std::size_t k = 0; k < WINDOW; ++k) {
+        for (std::size_t k = 0; k < Bytes; ++k) {
             const std::uint64_t bit = std::uint64_t { 1 } << k;
             out[0] |= window[k] == First ? bit : 0;
             out[1] |= window[k] == Second ? bit : 0;
@@ -79,14 +84,15 @@ namespace detail {
 VARNOK_ALWAYS_INLINE MarkupMasks markupMasks(const char* window)
 {
     std::uint64_t m[3];
-    detail::masksOf<'{', '}', '['>(window, m);
+    detail::masksOf<WINDOW, '{', '}', '['>(window, m);
     return MarkupMasks { m[0], m[1], m[2] };
 }
 
-VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window)
+// The masks of the first `Bytes` bytes from `window` on (32 or 64), all of them readable.
+template <std::size_t Bytes> VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window)
 {
     std::uint64_t m[3];
-    detail::masksOf<'"', '\0', '\r'>(window, m);
+    detail::masksOf<Bytes, '"', '\0', '\r'>(window, m);
     return TagMasks { m[0], m[1], m[2] };
 }
 

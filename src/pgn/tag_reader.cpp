@@ -226,19 +226,20 @@ namespace {
         return pos;
     }
 
-    // Reads a tag that begins at `pos` (after its "[") and ends within the next 64 bytes, all
-    // in this block, in one step from the masks of its quotes, zero bytes and carriage returns.
-    // Returns the position after the tag, or 0 when the tag is left to the byte-by-byte states:
-    // it is longer, the block ends first, or a White or Black value holds a "\r". Reads every
-    // tag exactly as those states would.
-    std::size_t readShortTag(TagScanner& scanner, ResultStore& store, Console& console, const char* data,
+    // Reads a tag that begins at `pos` (after its "[") and ends within the next `Bytes`
+    // bytes (32 or 64), all in this block, in one step from the masks of its quotes, zero bytes
+    // and carriage returns. Returns the position after the tag, or 0 when it is left to the
+    // caller: it is longer, the block ends first, or a White or Black value holds a "\r".
+    // Reads every tag exactly as the byte-by-byte states would.
+    template <std::size_t Bytes>
+    std::size_t readTagWithin(TagScanner& scanner, ResultStore& store, Console& console, const char* data,
         std::size_t size, std::size_t pos)
     {
-        if (size - pos < WINDOW) {
+        if (size - pos < Bytes) {
             return 0;
         }
         const char* tag = data + pos;
-        const bytemasks::TagMasks masks = bytemasks::tagMasks(tag);
+        const bytemasks::TagMasks masks = bytemasks::tagMasks<Bytes>(tag);
         std::uint64_t quotes = masks.quote;
         if (quotes == 0) {
             return 0;
@@ -246,7 +247,7 @@ namespace {
         const auto open = static_cast<std::size_t>(lowestBit(quotes));
         quotes &= quotes - 1;
         // The byte after the closing quote belongs to the tag and must be in the window too.
-        if (quotes == 0 || lowestBit(quotes) == static_cast<int>(WINDOW) - 1) {
+        if (quotes == 0 || static_cast<std::size_t>(lowestBit(quotes)) == Bytes - 1) {
             return 0;
         }
         const auto close = static_cast<std::size_t>(lowestBit(quotes));
@@ -263,6 +264,15 @@ namespace {
         actOnTag(scanner, store, console, kind, std::string_view(tag + open + 1, valueEnd - open - 1));
         scanner.state = State::Outside;
         return pos + close + 2;
+    }
+
+    // Reads a tag of at most 64 bytes in one step; most tags of a header take 32. Returns 0
+    // when the tag is left to the byte-by-byte states.
+    std::size_t readShortTag(TagScanner& scanner, ResultStore& store, Console& console, const char* data,
+        std::size_t size, std::size_t pos)
+    {
+        const std::size_t after = readTagWithin<WINDOW / 2>(scanner, store, console, data, size, pos);
+        return after != 0 ? after : readTagWithin<WINDOW>(scanner, store, console, data, size, pos);
     }
 
 } // namespace
