@@ -95,6 +95,7 @@ namespace {
             const std::size_t spread = std::max(
                 neighbours, options.spread > 0 ? static_cast<std::size_t>(options.spread) : size / 4);
             std::vector<std::size_t> above;
+            bool strongestMet = false;
             for (std::size_t rank = 0; rank + 1 < size; ++rank) {
                 above.clear();
                 for (std::size_t d = 1; d <= spread && rank + d < size; ++d) {
@@ -105,7 +106,12 @@ namespace {
                 for (std::size_t k = 0; k < taken; ++k) {
                     std::swap(above[k], above[k + random.below(static_cast<std::uint32_t>(above.size() - k))]);
                     league.pairs.emplace_back(members[rank], members[above[k]]);
+                    strongestMet = strongestMet || above[k] == size - 1;
                 }
+            }
+            // The strongest program has nobody above it: it meets the next one down at least.
+            if (!strongestMet) {
+                league.pairs.emplace_back(members[size - 2], members[size - 1]);
             }
         }
         league.nextPair = league.pairs.size();

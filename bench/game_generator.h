@@ -29,7 +29,7 @@ struct GeneratorOptions {
 };
 
 // Changes whenever the same options give other bytes, so that kept files can be told apart.
-constexpr int GENERATOR_VERSION = 2;
+constexpr int GENERATOR_VERSION = 3;
 
 // Receives the file in pieces of about a megabyte, in order.
 using TextSink = std::function<void(std::string_view)>;
