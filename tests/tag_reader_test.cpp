@@ -345,13 +345,24 @@ namespace {
         EXPECT_EQ(store.counters.finishedGames + store.counters.unfinishedCount, 300);
         EXPECT_GT(store.counters.unfinishedCount, 0);
 
+        // The same store from memory and from a file, whatever the line ends and the blocks.
         const std::string expected = describe(store);
         for (const std::string* text : { &lf, &crlf }) {
             SCOPED_TRACE(text == &lf ? "LF" : "CRLF");
-            EXPECT_EQ(readWithBlocks(*text, DEFAULT_BLOCK_SIZE), expected);
-            for (const std::size_t blockSize : TINY_BLOCKS) {
+            std::vector<std::size_t> blockSizes(std::begin(TINY_BLOCKS), std::end(TINY_BLOCKS));
+            blockSizes.push_back(DEFAULT_BLOCK_SIZE);
+            for (const std::size_t blockSize : blockSizes) {
                 SCOPED_TRACE(blockSize);
                 EXPECT_EQ(readWithBlocks(*text, blockSize), expected);
+                std::FILE* file = std::tmpfile();
+                std::fwrite(text->data(), 1, text->size(), file);
+                std::rewind(file);
+                MemoryConsole fileConsole;
+                ResultStore fromFile;
+                resetStore(fromFile);
+                EXPECT_EQ(readPgnTags(fromFile, file, fileConsole.console, blockSize), ReadStatus::Complete);
+                std::fclose(file);
+                EXPECT_EQ(describe(fromFile), expected);
             }
         }
     }
