@@ -13,26 +13,25 @@
 
 namespace {
 
-const char USAGE[] = "usage: generate_games [--games N] [--programs N] [--clusters N] [--neighbours N]\n"
-                     "                      [--spread N] [--random-pairing] [--draws SHARE] [--unfinished SHARE]\n"
-                     "                      [--crlf] [--seed N] --output FILE\n";
+const char USAGE[]
+    = "usage: generate_games [--games N] [--programs N] [--clusters N] [--neighbours N]\n"
+      "                      [--spread N] [--random-pairing] [--draws SHARE] [--unfinished SHARE]\n"
+      "                      [--crlf] [--seed N] --output FILE\n";
 
-bool parseInteger(const char* text, long long& value)
-{
+bool parseInteger(const char* text, long long& value) {
     char* end = nullptr;
     value = std::strtoll(text, &end, 10);
     return end != text && *end == '\0';
 }
 
-bool parseShare(const char* text, double& value)
-{
+bool parseShare(const char* text, double& value) {
     char* end = nullptr;
     value = std::strtod(text, &end);
     return end != text && *end == '\0';
 }
 
-bool parseArguments(int argc, char** argv, varnok::bench::GeneratorOptions& options, std::string& output)
-{
+bool parseArguments(
+    int argc, char** argv, varnok::bench::GeneratorOptions& options, std::string& output) {
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
         if (flag == "--version") {
@@ -85,8 +84,7 @@ bool parseArguments(int argc, char** argv, varnok::bench::GeneratorOptions& opti
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     varnok::bench::GeneratorOptions options;
     std::string output;
     if (!parseArguments(argc, argv, options, output)) {
@@ -96,7 +94,8 @@ int main(int argc, char** argv)
     const std::string partial = output + ".partial";
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr) {
-        std::fprintf(stderr, "generate_games: cannot create %s: %s\n", partial.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "generate_games: cannot create %s: %s\n", partial.c_str(),
+            std::strerror(errno));
         return 1;
     }
     bool written = true;
@@ -106,8 +105,9 @@ int main(int argc, char** argv)
     written = std::fclose(file) == 0 && written;
     if (!made) {
         std::remove(partial.c_str());
-        std::fputs("generate_games: these options make no file (at least two programs per cluster, shares "
-                   "from 0 to 1)\n",
+        std::fputs(
+            "generate_games: these options make no file (at least two programs per cluster, shares "
+            "from 0 to 1)\n",
             stderr);
         return 2;
     }

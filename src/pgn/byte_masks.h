@@ -39,66 +39,61 @@ struct TagMasks {
 
 #if defined(__SSE2__)
 namespace detail {
-    VARNOK_ALWAYS_INLINE std::uint64_t maskOf(const __m128i (&lanes)[4], std::size_t count, char byte)
-    {
-        const __m128i wanted = _mm_set1_epi8(byte);
-        std::uint64_t mask = 0;
-        for (std::size_t n = 0; n < count; ++n) {
-            const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lanes[n], wanted)));
-            mask |= std::uint64_t { bits } << (16 * n);
-        }
-        return mask;
+VARNOK_ALWAYS_INLINE std::uint64_t maskOf(const __m128i (&lanes)[4], std::size_t count, char byte) {
+    const __m128i wanted = _mm_set1_epi8(byte);
+    std::uint64_t mask = 0;
+    for (std::size_t n = 0; n < count; ++n) {
+        const auto bits
+            = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lanes[n], wanted)));
+        mask |= std::uint64_t { bits } << (16 * n);
     }
+    return mask;
+}
 
-    // The masks of the first `Bytes` bytes of the window (32 or 64); higher bits are 0.
-    template <std::size_t Bytes, char First, char Second, char Third>
-    VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
-    {
-        constexpr std::size_t LANES = Bytes / 16;
-        __m128i lanes[4];
-        for (std::size_t n = 0; n < LANES; ++n) {
-            lanes[n] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * n));
-        }
-        out[0] = maskOf(lanes, LANES, First);
-        out[1] = maskOf(lanes, LANES, Second);
-        out[2] = maskOf(lanes, LANES, Third);
+// The masks of the first `Bytes` bytes of the window (32 or 64); higher bits are 0.
+template <std::size_t Bytes, char First, char Second, char Third>
+VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3]) {
+    constexpr std::size_t LANES = Bytes / 16;
+    __m128i lanes[4];
+    for (std::size_t n = 0; n < LANES; ++n) {
+        lanes[n] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * n));
     }
+    out[0] = maskOf(lanes, LANES, First);
+    out[1] = maskOf(lanes, LANES, Second);
+    out[2] = maskOf(lanes, LANES, Third);
+}
 } // namespace detail
 #else
 namespace detail {
-    template <std::size_t Bytes, char First, char Second, char Third>
-    VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3])
-    {
-        out[0] = out[1] = out[2] = 0;
-        for (std::size_t k = 0; k < Bytes; ++k) {
-            const std::uint64_t bit = std::uint64_t { 1 } << k;
-            out[0] |= window[k] == First ? bit : 0;
-            out[1] |= window[k] == Second ? bit : 0;
-            out[2] |= window[k] == Third ? bit : 0;
-        }
+template <std::size_t Bytes, char First, char Second, char Third>
+VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3]) {
+    out[0] = out[1] = out[2] = 0;
+    for (std::size_t k = 0; k < Bytes; ++k) {
+        const std::uint64_t bit = std::uint64_t { 1 } << k;
+        out[0] |= window[k] == First ? bit : 0;
+        out[1] |= window[k] == Second ? bit : 0;
+        out[2] |= window[k] == Third ? bit : 0;
     }
+}
 } // namespace detail
 #endif
 
 // The masks of the 64 bytes from `window` on; all 64 must be readable.
-VARNOK_ALWAYS_INLINE MarkupMasks markupMasks(const char* window)
-{
+VARNOK_ALWAYS_INLINE MarkupMasks markupMasks(const char* window) {
     std::uint64_t m[3];
     detail::masksOf<WINDOW, '{', '}', '['>(window, m);
     return MarkupMasks { m[0], m[1], m[2] };
 }
 
 // The masks of the first `Bytes` bytes from `window` on (32 or 64), all of them readable.
-template <std::size_t Bytes> VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window)
-{
+template <std::size_t Bytes> VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window) {
     std::uint64_t m[3];
     detail::masksOf<Bytes, '"', '\0', '\r'>(window, m);
     return TagMasks { m[0], m[1], m[2] };
 }
 
 // Index of the lowest and of the highest set bit; `bits` is not 0.
-inline int lowestBit(std::uint64_t bits)
-{
+inline int lowestBit(std::uint64_t bits) {
 #if defined(__GNUC__)
     return __builtin_ctzll(bits);
 #else
@@ -111,8 +106,7 @@ inline int lowestBit(std::uint64_t bits)
 #endif
 }
 
-inline int highestBit(std::uint64_t bits)
-{
+inline int highestBit(std::uint64_t bits) {
 #if defined(__GNUC__)
     return 63 - __builtin_clzll(bits);
 #else
@@ -125,6 +119,8 @@ inline int highestBit(std::uint64_t bits)
 }
 
 // Bits 0 .. n-1, for n from 0 to 64.
-inline std::uint64_t lowBits(std::size_t n) { return n >= WINDOW ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << n) - 1; }
+inline std::uint64_t lowBits(std::size_t n) {
+    return n >= WINDOW ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << n) - 1;
+}
 
 } // namespace varnok::bytemasks
