@@ -1,8 +1,9 @@
-// Bit masks of the bytes the tag reader looks for in a 64-byte window of the file: bit k of a
-// mask is set when byte k of the window is that byte. With SSE2 they take a few vector
-// compares per window; elsewhere a plain loop gives the same masks.
+// Bit masks of the bytes the tag reader looks for in a window of 32 or 64 bytes of the file:
+// bit k of a mask is set when byte k of the window is that byte. With SSE2 they take a few
+// vector compares per window; elsewhere a plain loop gives the same masks.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -10,8 +11,8 @@
 #include <emmintrin.h>
 #endif
 
-// The masks are taken once per 64 bytes of the file: a call each time would cost as much as
-// the compares.
+// The masks are taken once per tag and once per look back for a brace: a call each time would
+// cost as much as the compares.
 #if defined(__GNUC__)
 #define VARNOK_ALWAYS_INLINE inline __attribute__((always_inline))
 #else
@@ -20,13 +21,12 @@
 
 namespace varnok::bytemasks {
 
-constexpr std::size_t WINDOW = 64; // bytes per window, one bit each in a 64-bit mask
+constexpr std::size_t WINDOW = 64; // bytes per window at most, one bit each in a 64-bit mask
 
-// Between tags only braces and "[" matter.
-struct MarkupMasks {
+// Between tags, whether a "[" stands in a comment depends on the braces before it.
+struct BraceMasks {
     std::uint64_t open; // "{"
     std::uint64_t close; // "}"
-    std::uint64_t bracket; // "["
 };
 
 // Within a tag: the double quotes that end its parts, and the bytes that make a part read
@@ -37,58 +37,51 @@ struct TagMasks {
     std::uint64_t carriageReturn; // '\r'
 };
 
+// The mask of each wanted byte in the first `Bytes` bytes of the window (16, 32, 48 or 64),
+// all of them readable; higher bits are 0.
 #if defined(__SSE2__)
-namespace detail {
-VARNOK_ALWAYS_INLINE std::uint64_t maskOf(const __m128i (&lanes)[4], std::size_t count, char byte) {
-    const __m128i wanted = _mm_set1_epi8(byte);
-    std::uint64_t mask = 0;
-    for (std::size_t n = 0; n < count; ++n) {
-        const auto bits
-            = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lanes[n], wanted)));
-        mask |= std::uint64_t { bits } << (16 * n);
-    }
-    return mask;
-}
-
-// The masks of the first `Bytes` bytes of the window (32 or 64); higher bits are 0.
-template <std::size_t Bytes, char First, char Second, char Third>
-VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3]) {
+template <std::size_t Bytes, char... Wanted>
+VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const char* window) {
     constexpr std::size_t LANES = Bytes / 16;
-    __m128i lanes[4];
+    __m128i lanes[LANES];
     for (std::size_t n = 0; n < LANES; ++n) {
         lanes[n] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * n));
     }
-    out[0] = maskOf(lanes, LANES, First);
-    out[1] = maskOf(lanes, LANES, Second);
-    out[2] = maskOf(lanes, LANES, Third);
+    auto maskOf = [&lanes](char byte) {
+        const __m128i wanted = _mm_set1_epi8(byte);
+        std::uint64_t mask = 0;
+        for (std::size_t n = 0; n < LANES; ++n) {
+            const auto bits
+                = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(lanes[n], wanted)));
+            mask |= std::uint64_t { bits } << (16 * n);
+        }
+        return mask;
+    };
+    return { maskOf(Wanted)... };
 }
-} // namespace detail
 #else
-namespace detail {
-template <std::size_t Bytes, char First, char Second, char Third>
-VARNOK_ALWAYS_INLINE void masksOf(const char* window, std::uint64_t (&out)[3]) {
-    out[0] = out[1] = out[2] = 0;
-    for (std::size_t k = 0; k < Bytes; ++k) {
-        const std::uint64_t bit = std::uint64_t { 1 } << k;
-        out[0] |= window[k] == First ? bit : 0;
-        out[1] |= window[k] == Second ? bit : 0;
-        out[2] |= window[k] == Third ? bit : 0;
-    }
+template <std::size_t Bytes, char... Wanted>
+VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const char* window) {
+    auto maskOf = [window](char byte) {
+        std::uint64_t mask = 0;
+        for (std::size_t k = 0; k < Bytes; ++k) {
+            mask |= window[k] == byte ? std::uint64_t { 1 } << k : 0;
+        }
+        return mask;
+    };
+    return { maskOf(Wanted)... };
 }
-} // namespace detail
 #endif
 
 // The masks of the 64 bytes from `window` on; all 64 must be readable.
-VARNOK_ALWAYS_INLINE MarkupMasks markupMasks(const char* window) {
-    std::uint64_t m[3];
-    detail::masksOf<WINDOW, '{', '}', '['>(window, m);
-    return MarkupMasks { m[0], m[1], m[2] };
+VARNOK_ALWAYS_INLINE BraceMasks braceMasks(const char* window) {
+    const auto m = masksOf<WINDOW, '{', '}'>(window);
+    return BraceMasks { m[0], m[1] };
 }
 
 // The masks of the first `Bytes` bytes from `window` on (32 or 64), all of them readable.
 template <std::size_t Bytes> VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window) {
-    std::uint64_t m[3];
-    detail::masksOf<Bytes, '"', '\0', '\r'>(window, m);
+    const auto m = masksOf<Bytes, '"', '\0', '\r'>(window);
     return TagMasks { m[0], m[1], m[2] };
 }
 

@@ -164,13 +164,13 @@ namespace {
         }
         while (to > from) {
             const std::size_t windowStart = to >= WINDOW ? to - WINDOW : 0;
-            bytemasks::MarkupMasks masks;
+            bytemasks::BraceMasks masks;
             if (windowStart + WINDOW <= size) {
-                masks = bytemasks::markupMasks(data + windowStart);
+                masks = bytemasks::braceMasks(data + windowStart);
             } else {
                 char padded[WINDOW] = {};
                 std::memcpy(padded, data + windowStart, size - windowStart);
-                masks = bytemasks::markupMasks(padded);
+                masks = bytemasks::braceMasks(padded);
             }
             std::uint64_t live = lowBits(to - windowStart);
             if (from > windowStart) {
