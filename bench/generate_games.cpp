@@ -111,6 +111,8 @@ int main(int argc, char** argv) {
             stderr);
         return 2;
     }
+    // A rename does not replace an existing file everywhere (Windows): the old one goes first.
+    std::remove(output.c_str());
     if (!written || std::rename(partial.c_str(), output.c_str()) != 0) {
         std::remove(partial.c_str());
         std::fprintf(stderr, "generate_games: cannot write %s\n", output.c_str());
