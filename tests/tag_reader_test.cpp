@@ -1,5 +1,6 @@
 #include "pgn/tag_reader.h"
 
+#include "game_generator.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,16 @@ namespace {
         resetStore(store);
         readPgnText(store, pgn, console.console, blockSize);
         return describe(store);
+    }
+
+    // The store and what the reader printed (ECO errors), as one text.
+    std::string readWithConsole(const std::string& pgn, std::size_t blockSize)
+    {
+        MemoryConsole console;
+        ResultStore store;
+        resetStore(store);
+        readPgnText(store, pgn, console.console, blockSize);
+        return describe(store) + " console=" + console.output();
     }
 
     struct Case {
@@ -161,6 +172,9 @@ namespace {
         { "a zero byte ends a name as in a C string",
             std::string("[White \"Ze\0ro\"][Black \"B\"][Result \"1-0\0x\"][White\0 \"C\"]", 54),
             "names=Ze|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
+        { "a zero byte in a tag name ends it: the known name before it counts",
+            std::string("[White \0junk \"Q\"][Black \"B\"][Result \"1-0\"]", 42),
+            "names=Q|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
         { "a line end inside a name, written as CR LF, is one line end",
             "[White \"Two\r\nLines\"][Black \"Two\nLines\"][Result \"1-0\"][White \"CR\r\"][Black \"CR\r\r\n\"]",
             "names=Two\nLines|CR\r|CR\r\n cells=1>1:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
@@ -303,6 +317,90 @@ namespace {
         EXPECT_EQ(store.counters.finishedGames, white + black + drawn);
         EXPECT_EQ(store.counters.finishedGames, 600);
         EXPECT_EQ(store.counters.unfinishedCount, 200);
+    }
+
+    // Block sizes below the 64 bytes that the reader takes in one step leave every tag and
+    // every comment to the byte-by-byte states; the default block leaves almost none to them.
+    const std::size_t TINY_BLOCKS[] = { 1, 2, 3, 7 };
+
+    TEST(TagReader, GeneratedFilesReadAlikeInTinyBlocksAndTheDefault)
+    {
+        bench::GeneratorOptions options;
+        options.games = 300;
+        options.programs = 12;
+        options.clusters = 2;
+        options.unfinishedShare = 0.05;
+        const std::string lf = bench::generateGamesText(options);
+        options.crlf = true;
+        const std::string crlf = bench::generateGamesText(options);
+        ASSERT_NE(lf, crlf);
+
+        // The generator's games, all of them counted: 12 programs, finished and unfinished
+        // games adding up to 300.
+        ResultStore store;
+        MemoryConsole console;
+        resetStore(store);
+        readPgnText(store, lf, console.console);
+        EXPECT_EQ(programCount(store), 12);
+        EXPECT_EQ(store.counters.finishedGames + store.counters.unfinishedCount, 300);
+        EXPECT_GT(store.counters.unfinishedCount, 0);
+
+        // The same store from memory and from a file, whatever the line ends and the blocks.
+        const std::string expected = describe(store);
+        for (const std::string* text : { &lf, &crlf }) {
+            SCOPED_TRACE(text == &lf ? "LF" : "CRLF");
+            std::vector<std::size_t> blockSizes(std::begin(TINY_BLOCKS), std::end(TINY_BLOCKS));
+            blockSizes.push_back(DEFAULT_BLOCK_SIZE);
+            for (const std::size_t blockSize : blockSizes) {
+                SCOPED_TRACE(blockSize);
+                EXPECT_EQ(readWithBlocks(*text, blockSize), expected);
+                std::FILE* file = std::tmpfile();
+                std::fwrite(text->data(), 1, text->size(), file);
+                std::rewind(file);
+                MemoryConsole fileConsole;
+                ResultStore fromFile;
+                resetStore(fromFile);
+                EXPECT_EQ(readPgnTags(fromFile, file, fileConsole.console, blockSize), ReadStatus::Complete);
+                std::fclose(file);
+                EXPECT_EQ(describe(fromFile), expected);
+            }
+        }
+    }
+
+    // Generated games with the bytes that steer the reader dropped in at random places:
+    // braces, brackets, quotes, zero bytes, carriage returns, clock annotations in brackets,
+    // bad ECO values and cut-off tags. Whatever the block size, the store and the console
+    // output are the same.
+    TEST(TagReader, DamagedGeneratedFilesReadAlikeWhateverTheBlockSize)
+    {
+        const std::string inserts[] = { "{", "}", "[", "\"", std::string(1, '\0'), "\r", "\r\n", "]",
+            "[%clk 0:00:59]", "[White \"", "[Black \"X\r\nY\"]", "[Result \"", "[ECO \"x\"]", "\"]", "[White \"A\"",
+            "{[White \"C\"]}", std::string("[White \"Z\0\"]", 12), std::string("[Black \0x \"Q\"]", 14) };
+        for (const bool crlf : { false, true }) {
+            bench::GeneratorOptions options;
+            options.games = 60;
+            options.programs = 8;
+            options.crlf = crlf;
+            options.seed = crlf ? 7 : 8;
+            const std::string clean = bench::generateGamesText(options);
+            std::string damaged;
+            std::uint64_t state = options.seed;
+            std::size_t pos = 0;
+            while (pos < clean.size()) {
+                state = state * 6364136223846793005ull + 1442695040888963407ull;
+                const std::size_t step = 1 + (state >> 33) % 300;
+                damaged.append(clean, pos, step);
+                pos += step;
+                damaged += inserts[(state >> 20) % std::size(inserts)];
+            }
+            SCOPED_TRACE(crlf ? "CRLF" : "LF");
+            const std::string expected = readWithConsole(damaged, DEFAULT_BLOCK_SIZE);
+            EXPECT_NE(expected.find("Fehler bei ECO-Zuordnung"), std::string::npos);
+            for (const std::size_t blockSize : { 1u, 2u, 3u, 7u, 63u, 64u, 65u, 4096u }) {
+                SCOPED_TRACE(blockSize);
+                EXPECT_EQ(readWithConsole(damaged, blockSize), expected);
+            }
+        }
     }
 
 } // namespace

@@ -15,7 +15,10 @@ namespace {
         std::vector<ProgramIndex> active; // programs with games, increasing index
         std::vector<double> performance; // performanceDelta of the score, by index
         std::vector<double> offset; // itoffset of the program's cluster, by index
-        std::vector<double> weight; // pair games / own games, parallel to store.opponents
+        // The opponents of every program, as in store.opponents, in two plain arrays: a pass
+        // reads nothing else of them, and reads them all, 1001 times at most.
+        std::vector<ProgramIndex> opponent; // the opponent's index
+        std::vector<double> weight; // pair games / own games
     };
 
     IterationInput prepare(ResultStore& store)
@@ -25,6 +28,10 @@ namespace {
         input.performance.assign(size, 0.0);
         input.offset.assign(size, 0.0);
         input.weight.assign(store.opponents.size(), 0.0);
+        input.opponent.resize(store.opponents.size());
+        for (std::size_t k = 0; k < store.opponents.size(); ++k) {
+            input.opponent[k] = store.opponents[k].index;
+        }
         for (ProgramIndex i = 1; i <= programCount(store); ++i) {
             const auto at = static_cast<std::size_t>(i);
             if (store.games[at] == 0) {
@@ -47,13 +54,14 @@ namespace {
     // opponents runs in increasing index order as the printed ratings depend on the last bit.
     double runPass(ResultStore& store, const IterationInput& input)
     {
-        const Opponent* opponents = store.opponents.data();
+        const ProgramIndex* opponent = input.opponent.data();
+        const double* weight = input.weight.data();
         const double* previous = store.previousRating.data();
         for (const ProgramIndex i : input.active) {
             const auto at = static_cast<std::size_t>(i);
             double average = 0.0;
             for (std::size_t k = store.opponentStart[at]; k < store.opponentStart[at + 1]; ++k) {
-                average += input.weight[k] * previous[opponents[k].index];
+                average += weight[k] * previous[opponent[k]];
             }
             store.averageOpponentRating[at] = average;
             double rating = average + input.performance[at] - input.offset[at];

@@ -53,6 +53,10 @@ struct TagScanner {
     ProgramIndex currentWhite = 0; // program of the most recent White tag, 0 before any
     ProgramIndex currentBlack = 0; // program of the most recent Black tag, 0 before any
     ResultCode lastResultCode = ResultCode::NoResult; // code of the most recent Result tag
+
+    // The two programs named last, most recent first (0 = none): the games of a match follow
+    // each other, so most White and Black tags name one of them again.
+    ProgramIndex recentPrograms[2] = { 0, 0 };
 };
 
 // Scans the next `size` bytes of the file.

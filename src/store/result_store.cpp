@@ -47,14 +47,14 @@ namespace {
     {
         NameIndex& index = store.nameIndex;
         const std::size_t size = index.slots.empty() ? INITIAL_SLOTS : index.slots.size() * 2;
-        index.slots.assign(size, 0);
+        index.slots.assign(size, NameIndex::Slot {});
         const std::size_t mask = size - 1;
         for (std::size_t i = 1; i < store.names.size(); ++i) {
             std::size_t slot = index.hashes[i] & mask;
-            while (index.slots[slot] != 0) {
+            while (index.slots[slot].index != 0) {
                 slot = (slot + 1) & mask;
             }
-            index.slots[slot] = static_cast<std::uint32_t>(i);
+            index.slots[slot] = NameIndex::Slot { static_cast<std::uint32_t>(i), index.hashes[i] };
         }
     }
 
@@ -71,15 +71,15 @@ namespace {
     void growPairIndex(PairIndex& pairs)
     {
         const std::size_t size = pairs.slots.empty() ? INITIAL_SLOTS : pairs.slots.size() * 2;
-        pairs.slots.assign(size, 0);
+        pairs.slots.assign(size, PairIndex::Slot {});
         const std::size_t mask = size - 1;
         for (std::size_t n = 0; n < pairs.cellCount; ++n) {
             const PairCell& cell = cellAt(pairs, n);
             std::size_t slot = hashPair(cell.white, cell.black) & mask;
-            while (pairs.slots[slot] != 0) {
+            while (pairs.slots[slot].cell != 0) {
                 slot = (slot + 1) & mask;
             }
-            pairs.slots[slot] = static_cast<std::uint32_t>(n + 1);
+            pairs.slots[slot] = PairIndex::Slot { cell.white, cell.black, static_cast<std::uint32_t>(n + 1) };
         }
     }
 
@@ -88,9 +88,8 @@ namespace {
     {
         const std::size_t mask = pairs.slots.size() - 1;
         std::size_t slot = hashPair(white, black) & mask;
-        while (pairs.slots[slot] != 0) {
-            const PairCell& cell = cellAt(pairs, pairs.slots[slot] - 1);
-            if (cell.white == white && cell.black == black) {
+        while (pairs.slots[slot].cell != 0) {
+            if (pairs.slots[slot].white == white && pairs.slots[slot].black == black) {
                 break;
             }
             slot = (slot + 1) & mask;
@@ -125,9 +124,9 @@ ProgramIndex findOrAddProgram(ResultStore& store, std::string_view name)
     const std::uint32_t hash = hashName(name);
     const std::size_t mask = index.slots.size() - 1;
     std::size_t slot = hash & mask;
-    while (index.slots[slot] != 0) {
-        const std::uint32_t i = index.slots[slot];
-        if (index.hashes[i] == hash && store.names[i] == name) {
+    while (index.slots[slot].index != 0) {
+        const std::uint32_t i = index.slots[slot].index;
+        if (index.slots[slot].hash == hash && store.names[i] == name) {
             return static_cast<ProgramIndex>(i);
         }
         slot = (slot + 1) & mask;
@@ -135,7 +134,7 @@ ProgramIndex findOrAddProgram(ResultStore& store, std::string_view name)
     store.names.emplace_back(name);
     index.hashes.push_back(hash);
     const auto added = static_cast<std::uint32_t>(store.names.size() - 1);
-    index.slots[slot] = added;
+    index.slots[slot] = NameIndex::Slot { added, hash };
     if (store.names.size() * 2 > index.slots.size()) {
         growNameIndex(store);
     }
@@ -145,19 +144,32 @@ ProgramIndex findOrAddProgram(ResultStore& store, std::string_view name)
 PairCell& pairCell(ResultStore& store, ProgramIndex white, ProgramIndex black)
 {
     PairIndex& pairs = store.pairs;
+    std::uint32_t (&recent)[2] = pairs.recentCells;
+    for (int r = 0; r < 2; ++r) {
+        if (recent[r] != 0) {
+            PairCell& cell = cellAt(pairs, recent[r] - 1);
+            if (cell.white == white && cell.black == black) {
+                std::swap(recent[0], recent[r]);
+                return cell;
+            }
+        }
+    }
     if (pairs.slots.empty()) {
         growPairIndex(pairs);
     }
     const std::size_t slot = findPairSlot(pairs, white, black);
-    if (pairs.slots[slot] != 0) {
-        return cellAt(pairs, pairs.slots[slot] - 1);
+    recent[1] = recent[0];
+    if (pairs.slots[slot].cell != 0) {
+        recent[0] = pairs.slots[slot].cell;
+        return cellAt(pairs, pairs.slots[slot].cell - 1);
     }
     const std::size_t n = pairs.cellCount;
     if (n % PairIndex::CHUNK_CELLS == 0) {
         pairs.chunks.push_back(std::make_unique<PairCell[]>(PairIndex::CHUNK_CELLS));
     }
     ++pairs.cellCount;
-    pairs.slots[slot] = static_cast<std::uint32_t>(n + 1);
+    pairs.slots[slot] = PairIndex::Slot { white, black, static_cast<std::uint32_t>(n + 1) };
+    recent[0] = pairs.slots[slot].cell;
     PairCell& cell = cellAt(pairs, n);
     cell.white = white;
     cell.black = black;
@@ -174,7 +186,7 @@ const PairCell* findPairCell(const ResultStore& store, ProgramIndex white, Progr
         return nullptr;
     }
     const std::size_t slot = findPairSlot(pairs, white, black);
-    return pairs.slots[slot] == 0 ? nullptr : &cellAt(pairs, pairs.slots[slot] - 1);
+    return pairs.slots[slot].cell == 0 ? nullptr : &cellAt(pairs, pairs.slots[slot].cell - 1);
 }
 
 namespace {

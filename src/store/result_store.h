@@ -28,9 +28,14 @@ struct PairCell {
     std::int32_t drawn = 0; // games that ended "1/2-1/2"
 };
 
-// Name -> index lookup: open addressing over indices into the name list.
+// Name -> index lookup: open addressing over indices into the name list. A slot holds the
+// name's hash too, so that a probe reads a name only when the hashes agree.
 struct NameIndex {
-    std::vector<std::uint32_t> slots; // program index, 0 = empty; size is a power of two
+    struct Slot {
+        std::uint32_t index = 0; // program index, 0 = empty
+        std::uint32_t hash = 0; // hash of its name
+    };
+    std::vector<Slot> slots; // size is a power of two
     std::vector<std::uint32_t> hashes; // hash of the name of each program, by index
 };
 
@@ -40,7 +45,16 @@ struct PairIndex {
     static constexpr std::size_t CHUNK_CELLS = 4096;
     std::vector<std::unique_ptr<PairCell[]>> chunks;
     std::size_t cellCount = 0;
-    std::vector<std::uint32_t> slots; // cell number + 1, 0 = empty; size is a power of two
+    // A slot holds its pair too, so that a probe reads no cell; the size is a power of two.
+    struct Slot {
+        ProgramIndex white = 0;
+        ProgramIndex black = 0;
+        std::uint32_t cell = 0; // cell number + 1, 0 = empty
+    };
+    std::vector<Slot> slots;
+    // The two cells asked for last, most recent first (cell number + 1, 0 = none): the games
+    // of a match follow each other, colours swapped from game to game.
+    std::uint32_t recentCells[2] = { 0, 0 };
 };
 
 // One opponent of a program, with the results seen from the program's side over both
