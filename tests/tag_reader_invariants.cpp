@@ -144,11 +144,14 @@ namespace {
             return "a name registered twice";
         }
         std::size_t occupied = 0;
-        for (const std::uint32_t slot : store.nameIndex.slots) {
-            if (slot > static_cast<std::uint32_t>(programs)) {
+        for (const NameIndex::Slot& slot : store.nameIndex.slots) {
+            if (slot.index > static_cast<std::uint32_t>(programs)) {
                 return "name index slot out of range";
             }
-            occupied += slot != 0 ? 1 : 0;
+            if (slot.index != 0 && slot.hash != store.nameIndex.hashes[slot.index]) {
+                return "name index slot holds another hash than its program's";
+            }
+            occupied += slot.index != 0 ? 1 : 0;
         }
         if (occupied != static_cast<std::size_t>(programs)) {
             return "name index holds " + std::to_string(occupied) + " of " + std::to_string(programs) + " programs";
