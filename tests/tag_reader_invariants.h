@@ -7,9 +7,10 @@
 
 namespace varnok::testing {
 
-// Reads `bytes` as a game file several ways (in blocks of 1, 2, 3, 7 bytes and the default
-// size, from memory and from a file, and with "\r\n" line ends when it has none of its own)
-// and checks the store after each read. Returns the first broken rule, or an empty string.
+// Reads `bytes` as a game file several ways (in blocks of 1, 2, 3, 7, 64, 97 bytes and the
+// default size, from memory and from a file, and with "\r\n" line ends when it has none of
+// its own) and checks the store after each read. Returns the first broken rule, or an empty
+// string.
 std::string checkTagReader(std::string_view bytes);
 
 } // namespace varnok::testing
