@@ -1,6 +1,7 @@
 // Bad input of every kind, end to end: the built program in a fresh directory, one row per
 // kind of trouble, each checked for its console text, its exit status and for reports that
 // are either absent or complete (never truncated, never a temporary file left behind).
+#include "expected_dialogue.h"
 #include "report_completeness.h"
 #include "test_support.h"
 
@@ -21,35 +22,11 @@ namespace {
     using namespace varnok::testing;
     namespace fs = std::filesystem;
 
-    const std::string MENU = "\nVarnok Version 1.1c_32\n"
-                             "--------------------------\n\n"
-                             "Choose program mode:\n\n"
-                             "(1) Rating list\n"
-                             "(2) Tournament\n"
-                             "(3) Single competition\n";
     const std::string RATING_PROMPTS = "\nName of pgn-file = Start Elo = Minimum number of games = ";
     const std::string TOURNAMENT_PROMPTS = "\nName of pgn-file = Start Elo = ";
     // "{N}" in an expected console text stands for any whole number: the run time, or a number
     // of iterations that is not the point of the row.
-    const std::string DONE = "\nGeneral statistics in 'general.dat'\n"
-                             "Individual statistics in 'programs.dat'\n"
-                             "Rating list in 'rating.dat'\n"
-                             "Database structure in 'cluster.dat'\n\n"
-                             "CPU time = {N} sec\n";
-    const std::string CALCULATOR_PROMPTS = "\n\nWins   = Draws  = Losses = Av.Op. Elo = ";
-    const std::string QUESTION = "\nNew calculation (y/n) ? ";
-    // One win and one loss against 2400 (worked out in single_competition_test.cpp).
-    const std::string ONE_AND_ONE = "\nResult     : 1.0/2 (+1,=0,-1)\n"
-                                    "Perf.      : 50.0 %\n"
-                                    "Margins    :\n"
-                                    " 68 %      : (+ 50.0,- 50.0 %) -> [  0.0,100.0 %]\n"
-                                    " 95 %      : (+100.0,-100.0 %) -> [  0.0,100.0 %]\n"
-                                    " 99.7 %    : (+100.0,-100.0 %) -> [  0.0,100.0 %]\n"
-                                    "\nElo        : 2400\n"
-                                    "Margins    :\n"
-                                    " 68 %      : (+600,-600) -> [1800,3000]\n"
-                                    " 95 %      : (+600,-600) -> [1800,3000]\n"
-                                    " 99.7 %    : (+600,-600) -> [1800,3000]\n";
+    const std::string DONE = SUMMARY + "CPU time = {N} sec\n";
 
     const std::vector<std::string> ALL_REPORTS = { "cluster.dat", "general.dat", "programs.dat", "rating.dat" };
     const std::vector<std::string> NO_REPORTS = {};

@@ -1,5 +1,6 @@
 // End-to-end tests of the dialogue of a rating run: the built program in a fresh directory,
 // answers piped in, console output and exit status compared with texts worked out by hand.
+#include "expected_dialogue.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,18 +15,6 @@ namespace {
 
     using namespace varnok::testing;
 
-    const std::string BANNER_AND_MENU = "\nVarnok Version 1.1c_32\n"
-                                        "--------------------------\n\n"
-                                        "Choose program mode:\n\n"
-                                        "(1) Rating list\n"
-                                        "(2) Tournament\n"
-                                        "(3) Single competition\n";
-
-    const std::string SUMMARY = "\nGeneral statistics in 'general.dat'\n"
-                                "Individual statistics in 'programs.dat'\n"
-                                "Rating list in 'rating.dat'\n"
-                                "Database structure in 'cluster.dat'\n\n";
-
     const std::string ONE_GAME = "[Event \"e\"]\n[White \"A\"]\n[Black \"B\"]\n[Result \"1-0\"]\n[ECO \"C20\"]\n\n1. e4 e5 1-0\n";
 
     // The run time is whatever the clock said; a short run shows 0 or 1 seconds.
@@ -37,7 +26,7 @@ namespace {
 
     std::string ratingRunOutput(const std::string& file, long programs, long games)
     {
-        return BANNER_AND_MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \nReading " + file + "... "
+        return MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \nReading " + file + "... "
             + std::to_string(programs) + " programs, " + std::to_string(games) + " games\n";
     }
 
@@ -59,7 +48,7 @@ namespace {
         const RunResult run = runProgram(dir.path(), "2games\n2000\n");
         EXPECT_EQ(run.exitStatus, 0);
         EXPECT_EQ(withoutRunTime(run.output),
-            BANNER_AND_MENU + "\nName of pgn-file = Start Elo = \nReading games.pgn... 2 programs, 1 games\n"
+            MENU + "\nName of pgn-file = Start Elo = \nReading games.pgn... 2 programs, 1 games\n"
                 + "Analysing database structure... 1 cluster(s)\n" + "Calculating ELO ratings... 2 iterations\n"
                 + SUMMARY + "CPU time = T sec\n");
     }
@@ -100,7 +89,7 @@ namespace {
                 EXPECT_TRUE(std::filesystem::exists(dir / "rating.dat"));
             } else {
                 EXPECT_EQ(run.output,
-                    BANNER_AND_MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \nFAILURE - Unable to open "
+                    MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \nFAILURE - Unable to open "
                         + row.failed + "\n");
                 for (const char* report : { "general.dat", "cluster.dat", "rating.dat", "programs.dat" }) {
                     EXPECT_FALSE(std::filesystem::exists(dir / report)) << report;
@@ -126,14 +115,14 @@ namespace {
             std::string output;
         };
         const std::vector<Row> rows = {
-            { "no input at all", "", BANNER_AND_MENU },
-            { "only other keys at the menu", "abc\n", BANNER_AND_MENU },
-            { "at the file name", "1", BANNER_AND_MENU + "\nName of pgn-file = " },
-            { "at the file name after empty lines", "1\n\n", BANNER_AND_MENU + "\nName of pgn-file = " },
-            { "at the start rating", "1games\n", BANNER_AND_MENU + "\nName of pgn-file = Start Elo = " },
+            { "no input at all", "", MENU },
+            { "only other keys at the menu", "abc\n", MENU },
+            { "at the file name", "1", MENU + "\nName of pgn-file = " },
+            { "at the file name after empty lines", "1\n\n", MENU + "\nName of pgn-file = " },
+            { "at the start rating", "1games\n", MENU + "\nName of pgn-file = Start Elo = " },
             { "at the minimum games", "1games\n2000\n",
-                BANNER_AND_MENU + "\nName of pgn-file = Start Elo = Minimum number of games = " },
-            { "after a refused number", "2games\nx", BANNER_AND_MENU + "\nName of pgn-file = Start Elo = Start Elo = " },
+                MENU + "\nName of pgn-file = Start Elo = Minimum number of games = " },
+            { "after a refused number", "2games\nx", MENU + "\nName of pgn-file = Start Elo = Start Elo = " },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
@@ -178,7 +167,7 @@ namespace {
             writeFile(dir / "games.pgn", ONE_GAME);
             const RunResult run = runProgram(dir.path(), "1games\n" + row.answers);
             EXPECT_EQ(run.exitStatus, 0);
-            EXPECT_EQ(run.output.rfind(BANNER_AND_MENU + "\nName of pgn-file = " + row.prompts + "\nReading games.pgn... ", 0), 0u)
+            EXPECT_EQ(run.output.rfind(MENU + "\nName of pgn-file = " + row.prompts + "\nReading games.pgn... ", 0), 0u)
                 << run.output;
             const std::string ratings = readReport(dir / "rating.dat");
             EXPECT_NE(ratings.find("  1 A                              : " + row.shown + " "), std::string::npos) << ratings;
@@ -208,7 +197,7 @@ namespace {
         // next line.
         const RunResult run = runProgram(dir.path(), "1eco\n2000\n0\n\n");
         EXPECT_EQ(run.exitStatus, 0);
-        EXPECT_EQ(run.output.rfind(BANNER_AND_MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \n"
+        EXPECT_EQ(run.output.rfind(MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \n"
                                        "Reading eco.pgn... Fehler bei ECO-Zuordnung !\nFehler bei ECO-Zuordnung !\n"
                                        "2 programs, 2 games\n",
                       0),

@@ -1,5 +1,6 @@
 // End-to-end tests of the calculator: the program's third mode, driven through a pipe, every
 // number worked out by hand from the record of results.
+#include "expected_dialogue.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +14,7 @@ namespace {
 
     using namespace varnok::testing;
 
-    const std::string MENU = "\nVarnok Version 1.1c_32\n"
-                             "--------------------------\n\n"
-                             "Choose program mode:\n\n"
-                             "(1) Rating list\n"
-                             "(2) Tournament\n"
-                             "(3) Single competition\n";
-    const std::string PROMPTS = "\n\nWins   = Draws  = Losses = Av.Op. Elo = ";
-    const std::string QUESTION = "\nNew calculation (y/n) ? ";
+    const std::string& PROMPTS = CALCULATOR_PROMPTS;
     const std::string NO_GAMES = "\nA result needs at least one game and no negative counts.\n";
 
     // 6 wins, 2 draws, 2 losses against 2500: p = 0.7, delta +147.19, deviations 0.1 above and
@@ -48,18 +42,6 @@ namespace {
             + "\nMargins    :\n 68 %      : " + ratingLine + " 95 %      : " + ratingLine + " 99.7 %    : " + ratingLine;
     }
 
-    // One win and one loss: p = 0.5, both deviations 0.5; clipped at every k from two on.
-    const std::string ONE_AND_ONE = "\nResult     : 1.0/2 (+1,=0,-1)\n"
-                                    "Perf.      : 50.0 %\n"
-                                    "Margins    :\n"
-                                    " 68 %      : (+ 50.0,- 50.0 %) -> [  0.0,100.0 %]\n"
-                                    " 95 %      : (+100.0,-100.0 %) -> [  0.0,100.0 %]\n"
-                                    " 99.7 %    : (+100.0,-100.0 %) -> [  0.0,100.0 %]\n"
-                                    "\nElo        : 2400\n"
-                                    "Margins    :\n"
-                                    " 68 %      : (+600,-600) -> [1800,3000]\n"
-                                    " 95 %      : (+600,-600) -> [1800,3000]\n"
-                                    " 99.7 %    : (+600,-600) -> [1800,3000]\n";
 
     struct Row {
         const char* name;
