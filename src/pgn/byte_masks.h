@@ -1,13 +1,14 @@
 // Bit masks of the bytes the tag reader looks for in a window of 32 or 64 bytes of the file:
 // bit k of a mask is set when byte k of the window is that byte. With SSE2 they take a few
-// vector compares per window; elsewhere a plain loop gives the same masks.
+// vector compares per window (every x86-64 processor has SSE2); elsewhere a plain loop gives
+// the same masks.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
 
@@ -39,7 +40,7 @@ struct TagMasks {
 
 // The mask of each wanted byte in the first `Bytes` bytes of the window (16, 32, 48 or 64),
 // all of them readable; higher bits are 0.
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
 template <std::size_t Bytes, char... Wanted>
 VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const char* window) {
     constexpr std::size_t LANES = Bytes / 16;
