@@ -18,20 +18,23 @@ const char USAGE[]
       "                      [--spread N] [--random-pairing] [--draws SHARE] [--unfinished SHARE]\n"
       "                      [--crlf] [--seed N] --output FILE\n";
 
-bool parseInteger(const char* text, long long& value) {
+bool parseInteger(const char* text, long long& value)
+{
     char* end = nullptr;
     value = std::strtoll(text, &end, 10);
     return end != text && *end == '\0';
 }
 
-bool parseShare(const char* text, double& value) {
+bool parseShare(const char* text, double& value)
+{
     char* end = nullptr;
     value = std::strtod(text, &end);
     return end != text && *end == '\0';
 }
 
 bool parseArguments(
-    int argc, char** argv, varnok::bench::GeneratorOptions& options, std::string& output) {
+    int argc, char** argv, varnok::bench::GeneratorOptions& options, std::string& output)
+{
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
         if (flag == "--version") {
@@ -84,7 +87,8 @@ bool parseArguments(
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     varnok::bench::GeneratorOptions options;
     std::string output;
     if (!parseArguments(argc, argv, options, output)) {

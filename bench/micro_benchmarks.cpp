@@ -18,7 +18,8 @@ namespace {
 using varnok::bench::GeneratorOptions;
 
 // 10,000 games between 300 programs: about 20 MB, more than the caches hold.
-const std::string& gameText() {
+const std::string& gameText()
+{
     static const std::string text = [] {
         GeneratorOptions options;
         options.games = 10000;
@@ -30,11 +31,13 @@ const std::string& gameText() {
 
 // A console that prints nothing: the generated files have no bad ECO tag to report.
 struct QuietConsole {
-    QuietConsole() {
+    QuietConsole()
+    {
         console.in = std::tmpfile();
         console.out = std::tmpfile();
     }
-    ~QuietConsole() {
+    ~QuietConsole()
+    {
         std::fclose(console.in);
         std::fclose(console.out);
     }
@@ -43,14 +46,16 @@ struct QuietConsole {
     varnok::Console console;
 };
 
-void readText(varnok::ResultStore& store, const std::string& text, std::size_t blockSize) {
+void readText(varnok::ResultStore& store, const std::string& text, std::size_t blockSize)
+{
     QuietConsole quiet;
     varnok::resetStore(store);
     varnok::readPgnText(store, text, quiet.console, blockSize);
 }
 
 // The tag reader alone, over the text in blocks of the given size.
-void scanGeneratedText(benchmark::State& state) {
+void scanGeneratedText(benchmark::State& state)
+{
     const std::string& text = gameText();
     const auto blockSize = static_cast<std::size_t>(state.range(0));
     for (auto _ : state) {
@@ -67,7 +72,8 @@ BENCHMARK(scanGeneratedText)
     ->Arg(static_cast<std::int64_t>(varnok::DEFAULT_BLOCK_SIZE));
 
 // Name lookups in the order the generated file names its programs.
-void findPrograms(benchmark::State& state) {
+void findPrograms(benchmark::State& state)
+{
     const auto programs = static_cast<std::int32_t>(state.range(0));
     std::vector<std::string> names;
     for (std::uint32_t i = 0; i < 4096; ++i) {
@@ -87,7 +93,8 @@ void findPrograms(benchmark::State& state) {
 BENCHMARK(findPrograms)->Arg(300)->Arg(3000)->Arg(20000);
 
 // Totals, clusters and the rating iteration of 3,000 programs, without the reports.
-void rateLeague(benchmark::State& state) {
+void rateLeague(benchmark::State& state)
+{
     GeneratorOptions options;
     options.games = 200000;
     options.programs = 3000;

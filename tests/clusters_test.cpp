@@ -28,12 +28,15 @@ namespace {
             { "nothing", {}, {} },
             { "only unfinished games and games against itself",
                 { { "A", "B", "*" }, { "C", "C", "1-0" } }, { 0, 0, 0 } },
-            { "1-2, 3-4 and 5-1", { { "P1", "P2", "1-0" }, { "P3", "P4", "0-1" }, { "P5", "P1", "1/2-1/2" } },
+            { "1-2, 3-4 and 5-1",
+                { { "P1", "P2", "1-0" }, { "P3", "P4", "0-1" }, { "P5", "P1", "1/2-1/2" } },
                 { 1, 1, 2, 2, 1 } },
             { "a program without finished games between two clusters",
-                { { "A", "B", "1-0" }, { "Idle", "A", "*" }, { "C", "D", "0-1" } }, { 1, 1, 0, 2, 2 } },
+                { { "A", "B", "1-0" }, { "Idle", "A", "*" }, { "C", "D", "0-1" } },
+                { 1, 1, 0, 2, 2 } },
             { "joined late through a third program",
-                { { "A", "B", "1-0" }, { "C", "D", "1-0" }, { "E", "F", "1-0" }, { "F", "B", "0-1" } },
+                { { "A", "B", "1-0" }, { "C", "D", "1-0" }, { "E", "F", "1-0" },
+                    { "F", "B", "0-1" } },
                 { 1, 1, 2, 2, 1, 1 } },
             { "met only in draws, always the same colours",
                 { { "A", "B", "1/2-1/2" }, { "A", "B", "1/2-1/2" } }, { 1, 1 } },
@@ -63,8 +66,8 @@ namespace {
     TEST(Clusters, WritesTheStructureReport)
     {
         InTempDirectory here;
-        ResultStore store = storeOf({ { "P1", "P2", "1-0" }, { "P3", "P4", "0-1" }, { "P5", "P1", "1/2-1/2" },
-            { "P1", "P2", "1-0" }, { "P3", "P4", "1/2-1/2" } });
+        ResultStore store = storeOf({ { "P1", "P2", "1-0" }, { "P3", "P4", "0-1" },
+            { "P5", "P1", "1/2-1/2" }, { "P1", "P2", "1-0" }, { "P3", "P4", "1/2-1/2" } });
         MemoryConsole console;
         EXPECT_FALSE(analyseClusters(store, console.console));
         EXPECT_EQ(console.output(), "Analysing database structure... 2 cluster(s)\n");
@@ -112,10 +115,12 @@ namespace {
         EXPECT_FALSE(analyseClusters(store, console.console));
         EXPECT_EQ(console.output(), "Analysing database structure... 30 cluster(s)\n");
         const std::string report = readReport("cluster.dat");
-        EXPECT_NE(report.find("Cluster No. 30:\n\nW29                            (1)\nB29                            (1)\n"),
+        EXPECT_NE(report.find("Cluster No. 30:\n\nW29                            (1)\nB29          "
+                              "                  (1)\n"),
             std::string::npos);
         EXPECT_NE(report.find("\n" + std::string(34, 'n') + " (1)\n"), std::string::npos);
-        EXPECT_NE(report.find("Cluster No. 1:\n\nW0                             (2)\nB0                             (1)\n"),
+        EXPECT_NE(report.find("Cluster No. 1:\n\nW0                             (2)\nB0            "
+                              "                 (1)\n"),
             std::string::npos);
     }
 

@@ -73,7 +73,8 @@ namespace {
                 "key 1 | line [games] | number 2000 | number 20 | byte \\n | byte \\n | left []" },
             { "blanks in the name, a refused number", "2\n my games \nabc 5\n7\n8",
                 "key 2 | line [ my games ] | number 7 | number 8 | byte EOF | byte EOF | left []" },
-            { "input ends at the name", "1\n\n", "key 1 | line EOF | number EOF | number EOF | byte EOF | byte EOF | left []" },
+            { "input ends at the name", "1\n\n",
+                "key 1 | line EOF | number EOF | number EOF | byte EOF | byte EOF | left []" },
             { "the key is a line end", "\ngames\n1\n2\n",
                 "key \\n | line [games] | number 1 | number 2 | byte \\n | byte EOF | left []" },
         };
@@ -95,7 +96,8 @@ namespace {
             { "a lone \\r inside the name stays", "1a\rb\r\n1\n2\n",
                 "key 1 | line [a\rb] | number 1 | number 2 | byte \\n | byte EOF | left []" },
             { "a lone \\r at the end of the input stays", "1games\r",
-                "key 1 | line [games\r] | number EOF | number EOF | byte EOF | byte EOF | left []" },
+                "key 1 | line [games\r] | number EOF | number EOF | byte EOF | byte EOF | left "
+                "[]" },
             { "a lone \\r ends a number and goes with it", "1g\n12\r34\rx\n",
                 "key 1 | line [g] | number 12 | number 34 | byte x | byte \\n | left []" },
             { "\\r\\r\\n is a \\r and a line end", "1g\r\r\n5\n6\n",

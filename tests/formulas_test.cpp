@@ -65,7 +65,8 @@ namespace {
         };
         for (const DeviationRow& row : rows) {
             SCOPED_TRACE(row.name);
-            const double p = (row.wins * 1.0 + row.draws * 0.5) / (row.wins + row.draws + row.losses);
+            const double p
+                = (row.wins * 1.0 + row.draws * 0.5) / (row.wins + row.draws + row.losses);
             const ScoreDeviations d = scoreDeviations(row.wins, row.draws, row.losses, p);
             EXPECT_NEAR(d.upperDeviation, row.upper, 5e-7);
             EXPECT_NEAR(d.lowerDeviation, row.lower, 5e-7);
@@ -96,7 +97,8 @@ namespace {
         };
         const Row rows[] = {
             { "6-2-2 at one deviation", 0.7, 0.1, 0.171594, 1.0, 10.0, 17.1594, 52.8406, 80.0 },
-            { "2-1-7 at two deviations", 0.25, 0.209718, 0.0833333, 2.0, 41.9435, 16.6667, 8.3333, 66.9435 },
+            { "2-1-7 at two deviations", 0.25, 0.209718, 0.0833333, 2.0, 41.9435, 16.6667, 8.3333,
+                66.9435 },
             { "1-0-1 at two deviations", 0.5, 0.5, 0.5, 2.0, 100.0, 100.0, 0.0, 100.0 },
             { "no spread", 1.0, 0.0, 0.0, 3.0, 0.0, 0.0, 100.0, 100.0 },
         };

@@ -99,8 +99,10 @@ namespace {
         c.ecoCount[4] = 1234567;
         EXPECT_FALSE(writeGeneralStatistics(store));
         const std::string report = readReport("general.dat");
-        EXPECT_NE(report.find("\nGames        : 12345678 (finished)\n"), std::string::npos) << report;
-        EXPECT_NE(report.find("\nWhite Wins   : 12345678 (100.0 %)\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("\nGames        : 12345678 (finished)\n"), std::string::npos)
+            << report;
+        EXPECT_NE(report.find("\nWhite Wins   : 12345678 (100.0 %)\n"), std::string::npos)
+            << report;
         EXPECT_NE(report.find("\nUnfinished   : 1000000\n"), std::string::npos) << report;
         EXPECT_NE(report.find("\nECO E = 1234567 Games (10.0 %)\n"), std::string::npos) << report;
     }
@@ -123,17 +125,22 @@ namespace {
         c.ecoCount[0] = 5000000000;
         EXPECT_FALSE(writeGeneralStatistics(store));
         const std::string report = readReport("general.dat");
-        EXPECT_NE(report.find("\nGames        : 5000000000 (finished)\n"), std::string::npos) << report;
-        EXPECT_NE(report.find("\nWhite Wins   : 4294967296 (85.9 %)\n"), std::string::npos) << report;
-        EXPECT_NE(report.find("\nBlack Wins   : 705032704 (14.1 %)\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("\nGames        : 5000000000 (finished)\n"), std::string::npos)
+            << report;
+        EXPECT_NE(report.find("\nWhite Wins   : 4294967296 (85.9 %)\n"), std::string::npos)
+            << report;
+        EXPECT_NE(report.find("\nBlack Wins   : 705032704 (14.1 %)\n"), std::string::npos)
+            << report;
         EXPECT_NE(report.find("\nUnfinished   : 2147483648\n"), std::string::npos) << report;
-        EXPECT_NE(report.find("\nECO A = 5000000000 Games (100.0 %)\n"), std::string::npos) << report;
+        EXPECT_NE(report.find("\nECO A = 5000000000 Games (100.0 %)\n"), std::string::npos)
+            << report;
     }
 
     TEST(GeneralStatistics, TotalsCountGamesBetweenTwoProgramsOnly)
     {
-        ResultStore store = storeOf({ { "A", "B", "1-0" }, { "B", "A", "1-0" }, { "A", "B", "1/2-1/2" },
-            { "A", "A", "1-0" }, { "C", "A", "*" }, { "Self", "Self", "0-1" }, { "B", "D", "0-1" } });
+        ResultStore store = storeOf({ { "A", "B", "1-0" }, { "B", "A", "1-0" },
+            { "A", "B", "1/2-1/2" }, { "A", "A", "1-0" }, { "C", "A", "*" },
+            { "Self", "Self", "0-1" }, { "B", "D", "0-1" } });
         struct Totals {
             GameCount games, wins, losses, draws;
         };

@@ -15,7 +15,8 @@ namespace {
 
     using namespace varnok::testing;
 
-    const std::string ONE_GAME = "[Event \"e\"]\n[White \"A\"]\n[Black \"B\"]\n[Result \"1-0\"]\n[ECO \"C20\"]\n\n1. e4 e5 1-0\n";
+    const std::string ONE_GAME = "[Event \"e\"]\n[White \"A\"]\n[Black \"B\"]\n[Result "
+                                 "\"1-0\"]\n[ECO \"C20\"]\n\n1. e4 e5 1-0\n";
 
     // The run time is whatever the clock said; a short run shows 0 or 1 seconds.
     std::string withoutRunTime(const std::string& output)
@@ -26,8 +27,9 @@ namespace {
 
     std::string ratingRunOutput(const std::string& file, long programs, long games)
     {
-        return MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \nReading " + file + "... "
-            + std::to_string(programs) + " programs, " + std::to_string(games) + " games\n";
+        return MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \nReading " + file
+            + "... " + std::to_string(programs) + " programs, " + std::to_string(games)
+            + " games\n";
     }
 
     TEST(MainFlow, RatingRunPrintsTheWholeDialogue)
@@ -49,8 +51,8 @@ namespace {
         EXPECT_EQ(run.exitStatus, 0);
         EXPECT_EQ(withoutRunTime(run.output),
             MENU + "\nName of pgn-file = Start Elo = \nReading games.pgn... 2 programs, 1 games\n"
-                + "Analysing database structure... 1 cluster(s)\n" + "Calculating ELO ratings... 2 iterations\n"
-                + SUMMARY + "CPU time = T sec\n");
+                + "Analysing database structure... 1 cluster(s)\n"
+                + "Calculating ELO ratings... 2 iterations\n" + SUMMARY + "CPU time = T sec\n");
     }
 
     TEST(MainFlow, FileNamesAsTyped)
@@ -65,14 +67,17 @@ namespace {
         const std::vector<Row> rows = {
             { "key and name on one line", "games.pgn", "1games\n0\n0\n", "games.pgn", "" },
             { "Windows line ends", "games.pgn", "1games\r\n0\r\n0\r\n", "games.pgn", "" },
-            { "an empty Windows line is passed over", "games.pgn", "1\r\n\r\ngames\r\n0\r\n0\r\n", "games.pgn", "" },
+            { "an empty Windows line is passed over", "games.pgn", "1\r\n\r\ngames\r\n0\r\n0\r\n",
+                "games.pgn", "" },
             { "an empty line is passed over", "games.pgn", "1\ngames\n0\n0\n", "games.pgn", "" },
             { "several empty lines", "games.pgn", "1\n\n\ngames\n0\n0\n", "games.pgn", "" },
-            { "blanks are part of the name", " my games .pgn", "1 my games \n0\n0\n", " my games .pgn", "" },
-            { "a typed extension is doubled", "games.pgn", "1games.pgn\n0\n0\n", "", "games.pgn.pgn" },
+            { "blanks are part of the name", " my games .pgn", "1 my games \n0\n0\n",
+                " my games .pgn", "" },
+            { "a typed extension is doubled", "games.pgn", "1games.pgn\n0\n0\n", "",
+                "games.pgn.pgn" },
             { "a missing file", "games.pgn", "1other\n0\n0\n", "", "other.pgn" },
-            { "a long name", std::string(120, 'g') + ".pgn", "1" + std::string(120, 'g') + "\n0\n0\n",
-                std::string(120, 'g') + ".pgn", "" },
+            { "a long name", std::string(120, 'g') + ".pgn",
+                "1" + std::string(120, 'g') + "\n0\n0\n", std::string(120, 'g') + ".pgn", "" },
             { "a directory is no game file", "", "1dir\n0\n0\n", "", "dir.pgn" },
         };
         for (const Row& row : rows) {
@@ -89,9 +94,12 @@ namespace {
                 EXPECT_TRUE(std::filesystem::exists(dir / "rating.dat"));
             } else {
                 EXPECT_EQ(run.output,
-                    MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \nFAILURE - Unable to open "
+                    MENU
+                        + "\nName of pgn-file = Start Elo = Minimum number of games = \nFAILURE - "
+                          "Unable to open "
                         + row.failed + "\n");
-                for (const char* report : { "general.dat", "cluster.dat", "rating.dat", "programs.dat" }) {
+                for (const char* report :
+                    { "general.dat", "cluster.dat", "rating.dat", "programs.dat" }) {
                     EXPECT_FALSE(std::filesystem::exists(dir / report)) << report;
                 }
             }
@@ -122,7 +130,8 @@ namespace {
             { "at the start rating", "1games\n", MENU + "\nName of pgn-file = Start Elo = " },
             { "at the minimum games", "1games\n2000\n",
                 MENU + "\nName of pgn-file = Start Elo = Minimum number of games = " },
-            { "after a refused number", "2games\nx", MENU + "\nName of pgn-file = Start Elo = Start Elo = " },
+            { "after a refused number", "2games\nx",
+                MENU + "\nName of pgn-file = Start Elo = Start Elo = " },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
@@ -149,14 +158,17 @@ namespace {
             { "plain", "2000\n0\n", both, "2300" },
             { "both on one line", "2000 0\n", both, "2300" },
             { "a word", "abc\n2000\n0\n", "Start Elo = " + both, "2300" },
-            { "the rest of the line goes too", "abc 1500\n2000\n0\n", "Start Elo = " + both, "2300" },
+            { "the rest of the line goes too", "abc 1500\n2000\n0\n", "Start Elo = " + both,
+                "2300" },
             { "digits followed by letters", "20x0\n2000\n0\n", "Start Elo = " + both, "2300" },
             { "a lone sign", "-\n+2000\n0\n", "Start Elo = " + both, "2300" },
             { "a decimal point", "2000.5\n2000\n0\n", "Start Elo = " + both, "2300" },
             { "above the 32-bit range", "2147483648\n2000\n0\n", "Start Elo = " + both, "2300" },
-            { "far above the range", "99999999999999999999999\n2000\n0\n", "Start Elo = " + both, "2300" },
+            { "far above the range", "99999999999999999999999\n2000\n0\n", "Start Elo = " + both,
+                "2300" },
             { "below the range", "-2147483649\n2000\n0\n", "Start Elo = " + both, "2300" },
-            { "at the minimum games", "2000\nmany\n-5\n", both + "Minimum number of games = ", "2300" },
+            { "at the minimum games", "2000\nmany\n-5\n",
+                both + "Minimum number of games = ", "2300" },
             { "lowest start rating", "-2147483648\n0\n", both, "-2147483348" },
             { "highest start rating", "2147483647\n0\n", both, "2147483947" },
             { "negative", "-100\n0\n", both, " 200" },
@@ -167,10 +179,15 @@ namespace {
             writeFile(dir / "games.pgn", ONE_GAME);
             const RunResult run = runProgram(dir.path(), "1games\n" + row.answers);
             EXPECT_EQ(run.exitStatus, 0);
-            EXPECT_EQ(run.output.rfind(MENU + "\nName of pgn-file = " + row.prompts + "\nReading games.pgn... ", 0), 0u)
+            EXPECT_EQ(
+                run.output.rfind(
+                    MENU + "\nName of pgn-file = " + row.prompts + "\nReading games.pgn... ", 0),
+                0u)
                 << run.output;
             const std::string ratings = readReport(dir / "rating.dat");
-            EXPECT_NE(ratings.find("  1 A                              : " + row.shown + " "), std::string::npos) << ratings;
+            EXPECT_NE(ratings.find("  1 A                              : " + row.shown + " "),
+                std::string::npos)
+                << ratings;
         }
     }
 
@@ -192,15 +209,18 @@ namespace {
     {
         TempDir dir;
         writeFile(dir / "eco.pgn",
-            "[White \"A\"][Black \"B\"][Result \"1-0\"][ECO \"x\"]\n[White \"A\"][Black \"B\"][Result \"0-1\"][ECO \"\"]\n");
+            "[White \"A\"][Black \"B\"][Result \"1-0\"][ECO \"x\"]\n[White \"A\"][Black "
+            "\"B\"][Result \"0-1\"][ECO \"\"]\n");
         // The first pause takes the line end left after the last number; the second one the
         // next line.
         const RunResult run = runProgram(dir.path(), "1eco\n2000\n0\n\n");
         EXPECT_EQ(run.exitStatus, 0);
-        EXPECT_EQ(run.output.rfind(MENU + "\nName of pgn-file = Start Elo = Minimum number of games = \n"
-                                       "Reading eco.pgn... Fehler bei ECO-Zuordnung !\nFehler bei ECO-Zuordnung !\n"
-                                       "2 programs, 2 games\n",
-                      0),
+        EXPECT_EQ(
+            run.output.rfind(MENU
+                    + "\nName of pgn-file = Start Elo = Minimum number of games = \n"
+                      "Reading eco.pgn... Fehler bei ECO-Zuordnung !\nFehler bei ECO-Zuordnung !\n"
+                      "2 programs, 2 games\n",
+                0),
             0u)
             << run.output;
     }
@@ -218,7 +238,8 @@ namespace {
     TEST(ExampleFile, RatingRunWritesItsReports)
     {
         TempDir dir;
-        std::filesystem::copy_file(std::string(VARNOK_EXAMPLES) + "/example.pgn", dir / "example.pgn");
+        std::filesystem::copy_file(
+            std::string(VARNOK_EXAMPLES) + "/example.pgn", dir / "example.pgn");
         const RunResult run = runProgram(dir.path(), "1example\n2000\n45\n");
         EXPECT_EQ(run.exitStatus, 0);
         const std::regex console("\nReading example\\.pgn\\.\\.\\. 12 programs, 299 games\n"
@@ -269,24 +290,28 @@ namespace {
 
     TEST(ExampleFile, BothModesListEveryProgramOnce)
     {
-        for (const std::string& answers : { std::string("1example\n2000\n0\n"), std::string("2example\n2000\n") }) {
+        for (const std::string& answers :
+            { std::string("1example\n2000\n0\n"), std::string("2example\n2000\n") }) {
             SCOPED_TRACE(answers);
             TempDir dir;
-            std::filesystem::copy_file(std::string(VARNOK_EXAMPLES) + "/example.pgn", dir / "example.pgn");
+            std::filesystem::copy_file(
+                std::string(VARNOK_EXAMPLES) + "/example.pgn", dir / "example.pgn");
             const RunResult run = runProgram(dir.path(), answers);
             EXPECT_EQ(run.exitStatus, 0);
             const std::string ratings = readReport(dir / "rating.dat");
             const std::string programs = readReport(dir / "programs.dat");
             for (int rank = 1; rank <= 12; ++rank) {
                 const std::string number = std::to_string(rank);
-                EXPECT_NE(ratings.find("\n" + std::string(3 - number.size(), ' ') + number + " "), std::string::npos)
+                EXPECT_NE(ratings.find("\n" + std::string(3 - number.size(), ' ') + number + " "),
+                    std::string::npos)
                     << rank;
                 EXPECT_NE(programs.find("\n\n(" + number + ") "), std::string::npos) << rank;
             }
             EXPECT_EQ(ratings.find(" 13 "), std::string::npos);
             // Every entry: two line breaks before and after its first line, then one line for each
             // opponent its program met: 11 for most, 10 for two.
-            EXPECT_EQ(std::count(programs.begin(), programs.end(), '\n'), 12 * 4 + 10 * 2 + 11 * 10);
+            EXPECT_EQ(
+                std::count(programs.begin(), programs.end(), '\n'), 12 * 4 + 10 * 2 + 11 * 10);
         }
     }
 

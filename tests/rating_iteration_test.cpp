@@ -26,14 +26,17 @@ namespace {
 
     double shown(const ResultStore& store, ProgramIndex i, int startElo)
     {
-        return (store.internalRating[static_cast<std::size_t>(i)] - INTERNAL_BASE_RATING) + startElo;
+        return (store.internalRating[static_cast<std::size_t>(i)] - INTERNAL_BASE_RATING)
+            + startElo;
     }
 
     TEST(RatingIteration, TwoProgramsOneGame)
     {
         ResultStore store = storeOf({ { "A", "B", "1-0" } });
         const std::string console = rate(store);
-        EXPECT_EQ(console, "Analysing database structure... 1 cluster(s)\nCalculating ELO ratings... 2 iterations\n");
+        EXPECT_EQ(console,
+            "Analysing database structure... 1 cluster(s)\nCalculating ELO ratings... 2 "
+            "iterations\n");
         EXPECT_EQ(store.itoffset[1], 0.0);
         EXPECT_EQ(store.internalRating[1], 2700.0);
         EXPECT_EQ(store.internalRating[2], 2100.0);
@@ -47,8 +50,11 @@ namespace {
 
     TEST(RatingIteration, AllDrawnNeedsOnePass)
     {
-        ResultStore store = storeOf({ { "A", "B", "1/2-1/2" }, { "B", "C", "1/2-1/2" }, { "C", "A", "1/2-1/2" } });
-        EXPECT_EQ(rate(store), "Analysing database structure... 1 cluster(s)\nCalculating ELO ratings... 1 iterations\n");
+        ResultStore store = storeOf(
+            { { "A", "B", "1/2-1/2" }, { "B", "C", "1/2-1/2" }, { "C", "A", "1/2-1/2" } });
+        EXPECT_EQ(rate(store),
+            "Analysing database structure... 1 cluster(s)\nCalculating ELO ratings... 1 "
+            "iterations\n");
         for (const std::size_t i : { 1u, 2u, 3u }) {
             EXPECT_EQ(store.internalRating[i], INTERNAL_BASE_RATING);
         }
@@ -57,7 +63,9 @@ namespace {
     TEST(RatingIteration, ChainOfThreeConvergesInTwentyPasses)
     {
         ResultStore store = storeOf({ { "A", "B", "1-0" }, { "B", "C", "1-0" } });
-        EXPECT_EQ(rate(store), "Analysing database structure... 1 cluster(s)\nCalculating ELO ratings... 20 iterations\n");
+        EXPECT_EQ(rate(store),
+            "Analysing database structure... 1 cluster(s)\nCalculating ELO ratings... 20 "
+            "iterations\n");
         EXPECT_NEAR(shown(store, 1, 2000), 2600.0, 0.001);
         EXPECT_NEAR(shown(store, 2, 2000), 2000.0, 0.001);
         EXPECT_NEAR(shown(store, 3, 2000), 1400.0, 0.001);
@@ -81,7 +89,8 @@ namespace {
         std::vector<Game> games;
         const char* results[] = { "1-0", "0-1", "1/2-1/2", "1-0", "1-0" };
         for (int i = 0; i < 60; ++i) {
-            games.push_back({ "E" + std::to_string(i % 7), "E" + std::to_string((i * 3 + 1) % 7), results[i % 5] });
+            games.push_back({ "E" + std::to_string(i % 7), "E" + std::to_string((i * 3 + 1) % 7),
+                results[i % 5] });
         }
         ResultStore store = storeOf(games);
         rate(store);
@@ -92,8 +101,10 @@ namespace {
             }
             const double offset = store.itoffset[static_cast<std::size_t>(store.clusterOf[at])];
             const double shownRating = store.internalRating[at] - INTERNAL_BASE_RATING;
-            const double shownOpponents = store.averageOpponentRating[at] - INTERNAL_BASE_RATING - offset;
-            EXPECT_NEAR(shownRating - shownOpponents, performanceDelta(store.scoreFraction[at]), 0.001);
+            const double shownOpponents
+                = store.averageOpponentRating[at] - INTERNAL_BASE_RATING - offset;
+            EXPECT_NEAR(
+                shownRating - shownOpponents, performanceDelta(store.scoreFraction[at]), 0.001);
         }
     }
 
@@ -106,7 +117,8 @@ namespace {
             games.push_back({ "P" + std::to_string(i), "P" + std::to_string(i + 1), "1-0" });
         }
         for (int g = 0; g < extraGames; ++g) {
-            games.push_back({ "P" + std::to_string(link), "P" + std::to_string(link + 1), extraResult });
+            games.push_back(
+                { "P" + std::to_string(link), "P" + std::to_string(link + 1), extraResult });
         }
         return games;
     }
@@ -121,9 +133,11 @@ namespace {
         const std::vector<Row> rows = {
             { "999 passes", slowChain(6, 7, "0-1"), "Calculating ELO ratings... 999 iterations\n" },
             { "1000 passes", slowChain(4, 1, "0-1"),
-                "Calculating ELO ratings... Iteration failed - degenerate database\n1000 iterations\n" },
+                "Calculating ELO ratings... Iteration failed - degenerate database\n1000 "
+                "iterations\n" },
             { "the pass after the limit", slowChain(1, 1, "1-0"),
-                "Calculating ELO ratings... Iteration failed - degenerate database\n1001 iterations\n" },
+                "Calculating ELO ratings... Iteration failed - degenerate database\n1001 "
+                "iterations\n" },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);

@@ -20,11 +20,12 @@ namespace {
     using namespace varnok::testing;
 
 #if VARNOK_RUNS_PROGRAM
-    const std::string RATING_HEADER
-        = "\n\n    Program                          Elo    +   -   Games   Score   Av.Op.  Draws\n\n";
-    const std::string TOURNAMENT_HEADER
-        = "\n\n    Program                            Score     %    Av.Op.  Elo    +   -    Draws\n\n";
-    const std::string TOURNAMENT_WARNING = "Different number of games - No valid tournament database.\n";
+    const std::string RATING_HEADER = "\n\n    Program                          Elo    +   -   "
+                                      "Games   Score   Av.Op.  Draws\n\n";
+    const std::string TOURNAMENT_HEADER = "\n\n    Program                            Score     %  "
+                                          "  Av.Op.  Elo    +   -    Draws\n\n";
+    const std::string TOURNAMENT_WARNING
+        = "Different number of games - No valid tournament database.\n";
 
     std::string padded(const std::string& name, std::size_t width)
     {
@@ -35,12 +36,14 @@ namespace {
     std::string line(int rank, const std::string& name, const std::string& rest)
     {
         const std::string number = std::to_string(rank);
-        return std::string(3 - number.size(), ' ') + number + " " + padded(name, 30) + " : " + rest + "\n";
+        return std::string(3 - number.size(), ' ') + number + " " + padded(name, 30) + " : " + rest
+            + "\n";
     }
 
     // The games of a database: "A beat B" in one cluster; "C scored 1.5 of 2 against D" in a
     // second one.
-    const std::vector<Game> TWO_CLUSTERS = { { "A", "B", "1-0" }, { "C", "D", "1-0" }, { "D", "C", "1/2-1/2" } };
+    const std::vector<Game> TWO_CLUSTERS
+        = { { "A", "B", "1-0" }, { "C", "D", "1-0" }, { "D", "C", "1/2-1/2" } };
 
     struct ReportRun {
         std::string console;
@@ -54,7 +57,8 @@ namespace {
         TempDir dir;
         writeFile(dir / "games.pgn", pgnOf(games));
         const RunResult run = runProgram(dir.path(), answers);
-        return ReportRun { run.output, readReport(dir / "rating.dat"), readReport(dir / "programs.dat"), run.exitStatus };
+        return ReportRun { run.output, readReport(dir / "rating.dat"),
+            readReport(dir / "programs.dat"), run.exitStatus };
     }
 
     // Worked out by hand, start rating 2000. A and B: +-600 around 2400, after damping 2700 and
@@ -74,11 +78,14 @@ namespace {
         EXPECT_EQ(run.programs,
             "Individual statistics:"
             "\n\n(1) "
-                + padded("A", 26) + ":   1 (+  1,=  0,-  0), 100.0 %\n\n" + padded("B", 30) + ":   1 (+  1,=  0,-  0), 100.0 %\n"
-                + "\n\n(2) " + padded("B", 26) + ":   1 (+  0,=  0,-  1),  0.0 %\n\n" + padded("A", 30)
-                + ":   1 (+  0,=  0,-  1),  0.0 %\n" + "\n\n(1) " + padded("C", 26) + ":   2 (+  1,=  1,-  0), 75.0 %\n\n"
-                + padded("D", 30) + ":   2 (+  1,=  1,-  0), 75.0 %\n" + "\n\n(2) " + padded("D", 26)
-                + ":   2 (+  0,=  1,-  1), 25.0 %\n\n" + padded("C", 30) + ":   2 (+  0,=  1,-  1), 25.0 %\n");
+                + padded("A", 26) + ":   1 (+  1,=  0,-  0), 100.0 %\n\n" + padded("B", 30)
+                + ":   1 (+  1,=  0,-  0), 100.0 %\n" + "\n\n(2) " + padded("B", 26)
+                + ":   1 (+  0,=  0,-  1),  0.0 %\n\n" + padded("A", 30)
+                + ":   1 (+  0,=  0,-  1),  0.0 %\n" + "\n\n(1) " + padded("C", 26)
+                + ":   2 (+  1,=  1,-  0), 75.0 %\n\n" + padded("D", 30)
+                + ":   2 (+  1,=  1,-  0), 75.0 %\n" + "\n\n(2) " + padded("D", 26)
+                + ":   2 (+  0,=  1,-  1), 25.0 %\n\n" + padded("C", 30)
+                + ":   2 (+  0,=  1,-  1), 25.0 %\n");
         EXPECT_EQ(run.console.find(TOURNAMENT_WARNING), std::string::npos);
     }
 
@@ -88,11 +95,13 @@ namespace {
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.ratings,
             TOURNAMENT_HEADER + line(1, "A", "  1.0/  1  100.0   1700   2300    0   0    0.0 %")
-                + line(2, "B", "  0.0/  1   0.0   2300   1700    0   0    0.0 %") + TOURNAMENT_HEADER
+                + line(2, "B", "  0.0/  1   0.0   2300   1700    0   0    0.0 %")
+                + TOURNAMENT_HEADER
                 + line(1, "C", "  1.5/  2  75.0   1905   2095  409 382   50.0 %")
                 + line(2, "D", "  0.5/  2  25.0   2095   1905  382 409   50.0 %"));
         // A and B played one game, C and D two: the warning, once, after the iteration line.
-        EXPECT_NE(run.console.find("2 iterations\n" + TOURNAMENT_WARNING + "\nGeneral statistics in 'general.dat'\n"),
+        EXPECT_NE(run.console.find("2 iterations\n" + TOURNAMENT_WARNING
+                      + "\nGeneral statistics in 'general.dat'\n"),
             std::string::npos)
             << run.console;
         EXPECT_EQ(run.console.find(TOURNAMENT_WARNING), run.console.rfind(TOURNAMENT_WARNING));
@@ -106,26 +115,29 @@ namespace {
             bool warned;
         };
         const std::vector<Row> rows = {
-            { "round robin, everybody two games", { { "A", "B", "1-0" }, { "B", "C", "0-1" }, { "C", "A", "1/2-1/2" } },
-                false },
+            { "round robin, everybody two games",
+                { { "A", "B", "1-0" }, { "B", "C", "0-1" }, { "C", "A", "1/2-1/2" } }, false },
             { "the first program differs from all others",
-                { { "A", "B", "1-0" }, { "A", "C", "1-0" }, { "A", "D", "1-0" }, { "B", "C", "1-0" }, { "C", "D", "1-0" },
-                    { "D", "B", "1-0" }, { "A", "B", "1-0" }, { "A", "C", "1-0" }, { "A", "D", "1-0" } },
+                { { "A", "B", "1-0" }, { "A", "C", "1-0" }, { "A", "D", "1-0" },
+                    { "B", "C", "1-0" }, { "C", "D", "1-0" }, { "D", "B", "1-0" },
+                    { "A", "B", "1-0" }, { "A", "C", "1-0" }, { "A", "D", "1-0" } },
                 true },
-            { "a program with unfinished games only", { { "A", "B", "1-0" }, { "B", "A", "1-0" }, { "A", "Idle", "*" } },
-                true },
+            { "a program with unfinished games only",
+                { { "A", "B", "1-0" }, { "B", "A", "1-0" }, { "A", "Idle", "*" } }, true },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
             const ReportRun run = runOn(row.games, "2games\n1500\n");
             EXPECT_EQ(run.status, 0);
-            EXPECT_EQ(run.console.find(TOURNAMENT_WARNING) != std::string::npos, row.warned) << run.console;
+            EXPECT_EQ(run.console.find(TOURNAMENT_WARNING) != std::string::npos, row.warned)
+                << run.console;
             EXPECT_EQ(run.console.find(TOURNAMENT_WARNING), run.console.rfind(TOURNAMENT_WARNING));
         }
     }
 
     // E beat F twice and G once. Internal ratings 2700 for E, 2100 for F and G after two passes.
-    const std::vector<Game> THREE_WITH_FEW_GAMES = { { "E", "F", "1-0" }, { "F", "E", "0-1" }, { "G", "E", "0-1" } };
+    const std::vector<Game> THREE_WITH_FEW_GAMES
+        = { { "E", "F", "1-0" }, { "F", "E", "0-1" }, { "G", "E", "0-1" } };
 
     TEST(RatingList, MinimumGamesLeavesOutProgramsButNotTheirGames)
     {
@@ -134,9 +146,12 @@ namespace {
             RATING_HEADER + line(1, "E", "2300    0   0     3   100.0 %   1700    0.0 %")
                 + line(2, "F", "1700    0   0     2     0.0 %   2300    0.0 %"));
         EXPECT_EQ(run.programs,
-            "Individual statistics:\n\n(1) " + padded("E", 26) + ":   3 (+  3,=  0,-  0), 100.0 %\n\n" + padded("F", 30)
-                + ":   2 (+  2,=  0,-  0), 100.0 %\n" + padded("G", 30) + ":   1 (+  1,=  0,-  0), 100.0 %\n" + "\n\n(2) "
-                + padded("F", 26) + ":   2 (+  0,=  0,-  2),  0.0 %\n\n" + padded("E", 30) + ":   2 (+  0,=  0,-  2),  0.0 %\n");
+            "Individual statistics:\n\n(1) " + padded("E", 26)
+                + ":   3 (+  3,=  0,-  0), 100.0 %\n\n" + padded("F", 30)
+                + ":   2 (+  2,=  0,-  0), 100.0 %\n" + padded("G", 30)
+                + ":   1 (+  1,=  0,-  0), 100.0 %\n" + "\n\n(2) " + padded("F", 26)
+                + ":   2 (+  0,=  0,-  2),  0.0 %\n\n" + padded("E", 30)
+                + ":   2 (+  0,=  0,-  2),  0.0 %\n");
     }
 
     TEST(RatingList, MinimumGamesThresholds)
@@ -155,10 +170,12 @@ namespace {
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
-            const ReportRun run = runOn(THREE_WITH_FEW_GAMES, "1games\n2000\n" + row.minimum + "\n");
+            const ReportRun run
+                = runOn(THREE_WITH_FEW_GAMES, "1games\n2000\n" + row.minimum + "\n");
             // The header stands for every cluster, also one without a listed program.
             EXPECT_EQ(run.ratings.rfind(RATING_HEADER, 0), 0u);
-            const std::size_t lines = static_cast<std::size_t>(std::count(run.ratings.begin(), run.ratings.end(), '\n'));
+            const std::size_t lines = static_cast<std::size_t>(
+                std::count(run.ratings.begin(), run.ratings.end(), '\n'));
             EXPECT_EQ(lines, 4u + static_cast<std::size_t>(row.listed));
             if (row.listed == 0) {
                 EXPECT_EQ(run.ratings, RATING_HEADER);
@@ -170,7 +187,8 @@ namespace {
     TEST(RatingList, TiesGoToTheProgramNamedFirst)
     {
         // Zed (index 2) and Abe (index 3) both beat Mid once: the same rating and the same score.
-        const std::vector<Game> games = { { "Mid", "Zed", "0-1" }, { "Abe", "Mid", "1-0" }, { "Low", "Mid", "0-1" } };
+        const std::vector<Game> games
+            = { { "Mid", "Zed", "0-1" }, { "Abe", "Mid", "1-0" }, { "Low", "Mid", "0-1" } };
         const ReportRun ratingRun = runOn(games, "1games\n2000\n0\n");
         const ReportRun tournamentRun = runOn(games, "2games\n2000\n");
         for (const std::string& report : { ratingRun.ratings, tournamentRun.ratings }) {
@@ -180,13 +198,15 @@ namespace {
             EXPECT_NE(abe, std::string::npos) << report;
         }
         // Low lost its only game; in tournament order it comes last, with 0.0 points.
-        EXPECT_NE(tournamentRun.ratings.find("  4 " + padded("Low", 30) + " :   0.0/  1   0.0   "), std::string::npos) << tournamentRun.ratings;
+        EXPECT_NE(tournamentRun.ratings.find("  4 " + padded("Low", 30) + " :   0.0/  1   0.0   "),
+            std::string::npos)
+            << tournamentRun.ratings;
     }
 
     TEST(RatingList, ProgramsWithoutPointsComeLastInIndexOrder)
     {
-        const std::vector<Game> games = { { "Loser2", "Top", "0-1" }, { "Loser1", "Top", "0-1" }, { "Top", "Mid", "1/2-1/2" },
-            { "Loser3", "Mid", "0-1" } };
+        const std::vector<Game> games = { { "Loser2", "Top", "0-1" }, { "Loser1", "Top", "0-1" },
+            { "Top", "Mid", "1/2-1/2" }, { "Loser3", "Mid", "0-1" } };
         const ReportRun run = runOn(games, "2games\n2000\n");
         const std::size_t l2 = run.ratings.find("  3 Loser2 ");
         const std::size_t l1 = run.ratings.find("  4 Loser1 ");
@@ -198,10 +218,12 @@ namespace {
 
     TEST(RatingList, PairRecordWithAllThreeResults)
     {
-        const std::vector<Game> games = { { "A", "B", "1-0" }, { "B", "A", "0-1" }, { "A", "B", "1/2-1/2" }, { "B", "A", "1-0" } };
+        const std::vector<Game> games = { { "A", "B", "1-0" }, { "B", "A", "0-1" },
+            { "A", "B", "1/2-1/2" }, { "B", "A", "1-0" } };
         const ReportRun run = runOn(games, "1games\n2000\n0\n");
-        EXPECT_NE(run.programs.find("\n\n(1) " + padded("A", 26) + ":   4 (+  2,=  1,-  1), 62.5 %\n\n" + padded("B", 30)
-                      + ":   4 (+  2,=  1,-  1), 62.5 %\n"),
+        EXPECT_NE(
+            run.programs.find("\n\n(1) " + padded("A", 26) + ":   4 (+  2,=  1,-  1), 62.5 %\n\n"
+                + padded("B", 30) + ":   4 (+  2,=  1,-  1), 62.5 %\n"),
             std::string::npos)
             << run.programs;
     }
@@ -248,7 +270,8 @@ namespace {
         const std::string ratings = ratingsWritten();
         std::vector<std::string> lines;
         std::size_t start = 0;
-        for (std::size_t end = ratings.find('\n'); end != std::string::npos; end = ratings.find('\n', start)) {
+        for (std::size_t end = ratings.find('\n'); end != std::string::npos;
+             end = ratings.find('\n', start)) {
             lines.push_back(ratings.substr(start, end - start));
             start = end + 1;
         }

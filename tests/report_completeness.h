@@ -24,7 +24,8 @@ inline std::vector<std::string> linesOf(const std::string& text)
 
 inline bool endsWith(const std::string& text, const std::string& tail)
 {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size()
+        && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // Why a report is not complete as its format has it, or an empty string.
@@ -90,7 +91,9 @@ inline std::string entriesMissing(const std::filesystem::path& dir)
     for (const std::string& line : linesOf(readReport(dir / "programs.dat"))) {
         entries += (line.rfind("(", 0) == 0) ? 1u : 0u;
     }
-    return listed == entries ? "" : std::to_string(listed) + " programs listed, " + std::to_string(entries) + " entries";
+    return listed == entries
+        ? ""
+        : std::to_string(listed) + " programs listed, " + std::to_string(entries) + " entries";
 }
 
 } // namespace varnok::testing

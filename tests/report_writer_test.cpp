@@ -52,7 +52,8 @@ namespace {
         ASSERT_FALSE(openReport(report, "report.dat"));
         reportf(report, "\nGames : %d\n\n%s", 3, "no line end");
         EXPECT_FALSE(finishReport(report));
-        EXPECT_EQ(readFile("report.dat"), lineEnd + "Games : 3" + lineEnd + lineEnd + "no line end");
+        EXPECT_EQ(
+            readFile("report.dat"), lineEnd + "Games : 3" + lineEnd + lineEnd + "no line end");
     }
 
     // Every number in a report is rounded from its exact binary value, half to even where that
@@ -123,8 +124,10 @@ namespace {
         MemoryConsole console;
         sayReportFailure(console.console, failure);
         EXPECT_EQ(console.output(), "\nFAILURE - Unable to create report.dat\n");
-        sayReportFailure(console.console, ReportFailure { ReportFailure::Kind::Write, "other.dat" });
-        EXPECT_EQ(console.output(), "\nFAILURE - Unable to create report.dat\n\nFAILURE - Unable to write other.dat\n");
+        sayReportFailure(
+            console.console, ReportFailure { ReportFailure::Kind::Write, "other.dat" });
+        EXPECT_EQ(console.output(),
+            "\nFAILURE - Unable to create report.dat\n\nFAILURE - Unable to write other.dat\n");
     }
 
     TEST(ReportWriter, AMissingDirectoryIsAFailureToCreate)
@@ -140,7 +143,8 @@ namespace {
     // Whole runs in which one report cannot be put in place: the run stops there with status 1,
     // the reports before it are complete, no other report and no temporary file is left, and a
     // report that stood there before is untouched.
-    const std::string GAMES = "[White \"A\"][Black \"B\"][Result \"1-0\"]\n[White \"B\"][Black \"C\"][Result \"1/2-1/2\"]\n";
+    const std::string GAMES = "[White \"A\"][Black \"B\"][Result \"1-0\"]\n[White \"B\"][Black "
+                              "\"C\"][Result \"1/2-1/2\"]\n";
     const std::string HEAD = "\nReading games.pgn... 3 programs, 2 games\n";
     const std::string CLUSTERS = "Analysing database structure... 1 cluster(s)\n";
     const std::string ITERATIONS = "Calculating ELO ratings... ";
@@ -154,9 +158,12 @@ namespace {
         };
         const std::vector<Row> rows = {
             { "general.dat", HEAD + "\nFAILURE - Unable to create general.dat\n", {} },
-            { "cluster.dat", HEAD + CLUSTERS + "\nFAILURE - Unable to create cluster.dat\n", { "general.dat" } },
-            { "rating.dat", "\nFAILURE - Unable to create rating.dat\n", { "cluster.dat", "general.dat" } },
-            { "programs.dat", "\nFAILURE - Unable to create programs.dat\n", { "cluster.dat", "general.dat", "rating.dat" } },
+            { "cluster.dat", HEAD + CLUSTERS + "\nFAILURE - Unable to create cluster.dat\n",
+                { "general.dat" } },
+            { "rating.dat", "\nFAILURE - Unable to create rating.dat\n",
+                { "cluster.dat", "general.dat" } },
+            { "programs.dat", "\nFAILURE - Unable to create programs.dat\n",
+                { "cluster.dat", "general.dat", "rating.dat" } },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.blocked);
@@ -166,7 +173,9 @@ namespace {
             writeFile(dir / row.blocked / "keep", "");
             const RunResult run = runProgram(dir.path(), "1games\n2000\n0\n");
             EXPECT_EQ(run.exitStatus, 1);
-            EXPECT_EQ(run.output.substr(run.output.size() - std::min(run.output.size(), row.tail.size())), row.tail)
+            EXPECT_EQ(
+                run.output.substr(run.output.size() - std::min(run.output.size(), row.tail.size())),
+                row.tail)
                 << run.output;
             EXPECT_EQ(run.output.find("General statistics in"), std::string::npos);
             std::vector<std::string> expected = row.written;
@@ -184,9 +193,11 @@ namespace {
         writeFile(dir / "general.dat", "the report of an earlier run\n");
         // No file may grow at all; the signal of an exceeded limit is ignored, so every write
         // fails with an error instead.
-        const RunResult run = runProgram(dir.path(), "1games\n2000\n0\n", 60, "ulimit -f 0; trap '' XFSZ; ");
+        const RunResult run
+            = runProgram(dir.path(), "1games\n2000\n0\n", 60, "ulimit -f 0; trap '' XFSZ; ");
         EXPECT_EQ(run.exitStatus, 1);
-        EXPECT_EQ(run.output.substr(run.output.find("\nReading")), HEAD + "\nFAILURE - Unable to write general.dat\n");
+        EXPECT_EQ(run.output.substr(run.output.find("\nReading")),
+            HEAD + "\nFAILURE - Unable to write general.dat\n");
         EXPECT_EQ(readFile(dir / "general.dat"), "the report of an earlier run\n");
         EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string> { "games.pgn", "general.dat" }));
     }
@@ -196,8 +207,9 @@ namespace {
     TEST(ReportWriter, AReadOnlyWorkingDirectory)
     {
         namespace fs = std::filesystem;
-        const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
-            | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+        const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec
+            | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+            | fs::perms::others_exec;
         TempDir dir;
         TempDir bin;
         writeFile(dir / "games.pgn", GAMES);
@@ -208,12 +220,14 @@ namespace {
             }
             fs::copy_file(VARNOK_PROGRAM, bin / "varnok");
             fs::permissions(bin.path(), readOnly);
-            command = "exec setpriv --reuid=65534 --regid=65534 --clear-groups " + (bin / "varnok").string();
+            command = "exec setpriv --reuid=65534 --regid=65534 --clear-groups "
+                + (bin / "varnok").string();
         }
         fs::permissions(dir.path(), readOnly);
         const RunResult run = runCommand(dir.path(), "1games\n2000\n0\n", command);
         EXPECT_EQ(run.exitStatus, 1);
-        EXPECT_EQ(run.output.substr(run.output.find("\nReading")), HEAD + "\nFAILURE - Unable to create general.dat\n");
+        EXPECT_EQ(run.output.substr(run.output.find("\nReading")),
+            HEAD + "\nFAILURE - Unable to create general.dat\n");
         EXPECT_EQ(filesIn(dir.path()), std::vector<std::string> { "games.pgn" });
     }
 

@@ -32,16 +32,17 @@ namespace {
                                     " 99.7 %    : (+453,-405) -> [2243,3100]\n";
 
     // A record of one kind of result has no spread: every interval collapses.
-    std::string collapsed(const std::string& result, const std::string& percent, const std::string& score,
-        const std::string& elo)
+    std::string collapsed(const std::string& result, const std::string& percent,
+        const std::string& score, const std::string& elo)
     {
         const std::string percentLine = "(+  0.0,-  0.0 %) -> [" + score + "," + score + " %]\n";
         const std::string ratingLine = "(+  0,-  0) -> [" + elo + "," + elo + "]\n";
-        return "\nResult     : " + result + "\nPerf.      : " + percent + " %\nMargins    :\n 68 %      : " + percentLine
-            + " 95 %      : " + percentLine + " 99.7 %    : " + percentLine + "\nElo        : " + elo
-            + "\nMargins    :\n 68 %      : " + ratingLine + " 95 %      : " + ratingLine + " 99.7 %    : " + ratingLine;
+        return "\nResult     : " + result + "\nPerf.      : " + percent
+            + " %\nMargins    :\n 68 %      : " + percentLine + " 95 %      : " + percentLine
+            + " 99.7 %    : " + percentLine + "\nElo        : " + elo
+            + "\nMargins    :\n 68 %      : " + ratingLine + " 95 %      : " + ratingLine
+            + " 99.7 %    : " + ratingLine;
     }
-
 
     struct Row {
         const char* name;
@@ -53,17 +54,22 @@ namespace {
     {
         const std::vector<Row> rows = {
             { "6-2-2 at 2500", "6\n2\n2\n2500\nn", PROMPTS + SIX_TWO_TWO + QUESTION },
-            { "Windows line ends", "\r\n6\r\n2\r\n2\r\n2500\r\nn", PROMPTS + SIX_TWO_TWO + QUESTION },
-            { "all wins", "10\n0\n0\n2400\nn", PROMPTS + collapsed("10.0/10 (+10,=0,-0)", "100.0", "100.0", "3000") + QUESTION },
-            { "all losses", "0\n0\n10\n2400\nn", PROMPTS + collapsed("0.0/10 (+0,=0,-10)", "0.0", "  0.0", "1800") + QUESTION },
-            { "all draws", "0 4 0 2400 n", PROMPTS + collapsed("2.0/4 (+0,=4,-0)", "50.0", " 50.0", "2400") + QUESTION },
+            { "Windows line ends", "\r\n6\r\n2\r\n2\r\n2500\r\nn",
+                PROMPTS + SIX_TWO_TWO + QUESTION },
+            { "all wins", "10\n0\n0\n2400\nn",
+                PROMPTS + collapsed("10.0/10 (+10,=0,-0)", "100.0", "100.0", "3000") + QUESTION },
+            { "all losses", "0\n0\n10\n2400\nn",
+                PROMPTS + collapsed("0.0/10 (+0,=0,-10)", "0.0", "  0.0", "1800") + QUESTION },
+            { "all draws", "0 4 0 2400 n",
+                PROMPTS + collapsed("2.0/4 (+0,=4,-0)", "50.0", " 50.0", "2400") + QUESTION },
             { "one win, one loss", "1\n0\n1\n2400\nn", PROMPTS + ONE_AND_ONE + QUESTION },
             { "a fractional rating", "1\n0\n1\n2400.4\nn", PROMPTS + ONE_AND_ONE + QUESTION },
             { "y starts a fresh calculation", "1\n0\n1\n2400\ny6\n2\n2\n2500\nn",
                 PROMPTS + ONE_AND_ONE + QUESTION + PROMPTS + SIX_TWO_TWO + QUESTION },
-            { "other keys at the question change nothing", "1\n0\n1\n2400\nYN\n\tx y10\n0\n0\n2400\nqn",
-                PROMPTS + ONE_AND_ONE + QUESTION + PROMPTS + collapsed("10.0/10 (+10,=0,-0)", "100.0", "100.0", "3000")
-                    + QUESTION },
+            { "other keys at the question change nothing",
+                "1\n0\n1\n2400\nYN\n\tx y10\n0\n0\n2400\nqn",
+                PROMPTS + ONE_AND_ONE + QUESTION + PROMPTS
+                    + collapsed("10.0/10 (+10,=0,-0)", "100.0", "100.0", "3000") + QUESTION },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
@@ -80,7 +86,8 @@ namespace {
         const std::vector<Row> rows = {
             { "zero games", "0\n0\n0\n2400\nn", PROMPTS + NO_GAMES + QUESTION },
             { "a negative count", "5\n-1\n3\n2400\nn", PROMPTS + NO_GAMES + QUESTION },
-            { "negative counts adding up to a positive number", "-1\n0\n3\n2400\nn", PROMPTS + NO_GAMES + QUESTION },
+            { "negative counts adding up to a positive number", "-1\n0\n3\n2400\nn",
+                PROMPTS + NO_GAMES + QUESTION },
             { "and then a valid calculation", "0\n0\n0\n2400\ny1\n0\n1\n2400\nn",
                 PROMPTS + NO_GAMES + QUESTION + PROMPTS + ONE_AND_ONE + QUESTION },
             { "not a number at Wins", "one\n1\n0\n1\n2400\nn",
@@ -90,11 +97,14 @@ namespace {
             { "out of range at Losses", "1\n0\n2147483648\n1\n2400\nn",
                 "\n\nWins   = Draws  = Losses = Losses = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
             { "not a number at the rating", "1\n0\n1\nElo\n2400\nn",
-                "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
+                "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE
+                    + QUESTION },
             { "an infinite rating", "1\n0\n1\n1e999\ninf\n2400\nn",
-                "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
+                "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = Av.Op. Elo = "
+                    + ONE_AND_ONE + QUESTION },
             { "a hexadecimal rating", "1\n0\n1\n0x10\n24e2\nn",
-                "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE + QUESTION },
+                "\n\nWins   = Draws  = Losses = Av.Op. Elo = Av.Op. Elo = " + ONE_AND_ONE
+                    + QUESTION },
             { "a total above the 32-bit range", "2147483647\n1\n0\n2400\nn",
                 PROMPTS + "\nA result can have at most 2147483647 games.\n" + QUESTION },
             { "a Ctrl-Z byte is no end of input", "\x1a\n1\n0\n1\n2400\nn",
@@ -104,7 +114,8 @@ namespace {
             { "end of input at Losses", "1\n0\n", "\n\nWins   = Draws  = Losses = " },
             { "end of input at the rating", "1\n0\n1\n", PROMPTS },
             { "end of input at the question", "1\n0\n1\n2400\n", PROMPTS + ONE_AND_ONE + QUESTION },
-            { "end of input after other keys and y", "1\n0\n1\n2400\nxy", PROMPTS + ONE_AND_ONE + QUESTION + "\n\nWins   = " },
+            { "end of input after other keys and y", "1\n0\n1\n2400\nxy",
+                PROMPTS + ONE_AND_ONE + QUESTION + "\n\nWins   = " },
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
@@ -139,8 +150,9 @@ namespace {
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitStatus, 0);
         EXPECT_EQ(run.screen,
-            MENU + "\n\nWins   = 1\nDraws  = 0\nLosses = 1\nAv.Op. Elo = 2400\n" + ONE_AND_ONE + QUESTION
-                + "\n\nWins   = 6\nDraws  = 2\nLosses = 2\nAv.Op. Elo = 2500\n" + SIX_TWO_TWO + QUESTION);
+            MENU + "\n\nWins   = 1\nDraws  = 0\nLosses = 1\nAv.Op. Elo = 2400\n" + ONE_AND_ONE
+                + QUESTION + "\n\nWins   = 6\nDraws  = 2\nLosses = 2\nAv.Op. Elo = 2500\n"
+                + SIX_TWO_TWO + QUESTION);
     }
 
     TEST(SingleCompetition, ColonOfEveryResultLineInColumnTwelve)

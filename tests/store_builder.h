@@ -21,8 +21,8 @@ inline std::string pgnOf(const std::vector<Game>& games)
 {
     std::string pgn;
     for (const Game& g : games) {
-        pgn += "[White \"" + g.white + "\"]\n[Black \"" + g.black + "\"]\n[Result \"" + g.result + "\"]\n\n1. e4 e5 "
-            + g.result + "\n\n";
+        pgn += "[White \"" + g.white + "\"]\n[Black \"" + g.black + "\"]\n[Result \"" + g.result
+            + "\"]\n\n1. e4 e5 " + g.result + "\n\n";
     }
     return pgn;
 }

@@ -68,7 +68,9 @@ namespace {
         static constexpr char MARKUP[] = "[]\"{}\n\r\0 AEW1-0*/";
         const std::string markup(MARKUP, sizeof MARKUP - 1);
         std::mt19937 random(20240611);
-        auto below = [&random](std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(random() % n); };
+        auto below = [&random](std::size_t n) {
+            return n == 0 ? 0 : static_cast<std::size_t>(random() % n);
+        };
         for (int round = 0; round < 2000; ++round) {
             std::string input = corpus[below(corpus.size())];
             const std::size_t mutations = 1 + below(4);
@@ -83,7 +85,8 @@ namespace {
                     }
                     break;
                 case 1: // any byte inserted
-                    input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), static_cast<char>(random() & 0xff));
+                    input.insert(input.begin() + static_cast<std::ptrdiff_t>(at),
+                        static_cast<char>(random() & 0xff));
                     break;
                 case 2: // a piece cut out
                     input.erase(at, below(16));
@@ -98,7 +101,8 @@ namespace {
             }
             const std::string broken = checkTagReader(input);
             if (!broken.empty()) {
-                ADD_FAILURE() << "round " << round << ": " << broken << "\ninput: " << escaped(input);
+                ADD_FAILURE() << "round " << round << ": " << broken
+                              << "\ninput: " << escaped(input);
                 return;
             }
         }

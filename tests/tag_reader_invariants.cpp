@@ -123,7 +123,10 @@ namespace {
         return outcome;
     }
 
-    std::string countText(GameCount n) { return std::to_string(n); }
+    std::string countText(GameCount n)
+    {
+        return std::to_string(n);
+    }
 
     // The rules of the store after reading, and of the program totals built from it.
     std::string brokenRule(ResultStore& store)
@@ -154,7 +157,8 @@ namespace {
             occupied += slot.index != 0 ? 1 : 0;
         }
         if (occupied != static_cast<std::size_t>(programs)) {
-            return "name index holds " + std::to_string(occupied) + " of " + std::to_string(programs) + " programs";
+            return "name index holds " + std::to_string(occupied) + " of "
+                + std::to_string(programs) + " programs";
         }
         for (ProgramIndex i = 1; i <= programs; ++i) {
             const std::string name = store.names[static_cast<std::size_t>(i)];
@@ -177,7 +181,8 @@ namespace {
             if (!broken.empty()) {
                 return;
             }
-            if (cell.white < 1 || cell.white > programs || cell.black < 1 || cell.black > programs) {
+            if (cell.white < 1 || cell.white > programs || cell.black < 1
+                || cell.black > programs) {
                 broken = "a pair cell names a program out of range";
             } else if (!pairs.insert({ cell.white, cell.black }).second) {
                 broken = "a pair has two cells";
@@ -199,9 +204,9 @@ namespace {
         }
         const DatabaseCounters& n = store.counters;
         if (n.whiteWinCount != whiteWins || n.blackWinCount != blackWins || n.drawCount != drawn) {
-            return "pair cells " + countText(whiteWins) + "/" + countText(blackWins) + "/" + countText(drawn)
-                + " against counters " + countText(n.whiteWinCount) + "/" + countText(n.blackWinCount) + "/"
-                + countText(n.drawCount);
+            return "pair cells " + countText(whiteWins) + "/" + countText(blackWins) + "/"
+                + countText(drawn) + " against counters " + countText(n.whiteWinCount) + "/"
+                + countText(n.blackWinCount) + "/" + countText(n.drawCount);
         }
         if (n.finishedGames != n.whiteWinCount + n.blackWinCount + n.drawCount) {
             return "finished games are not the sum of the three results";
@@ -223,13 +228,14 @@ namespace {
             allGames += store.games[i];
         }
         if (allGames != 2 * (n.finishedGames - selfGames)) {
-            return "program totals " + countText(allGames) + " for " + countText(n.finishedGames - selfGames)
-                + " games between two programs";
+            return "program totals " + countText(allGames) + " for "
+                + countText(n.finishedGames - selfGames) + " games between two programs";
         }
         numberClusters(store);
         for (ProgramIndex i = 1; i <= programs; ++i) {
             const auto at = static_cast<std::size_t>(i);
-            if ((store.clusterOf[at] == 0) != (store.games[at] == 0) || store.clusterOf[at] > store.clusterCount) {
+            if ((store.clusterOf[at] == 0) != (store.games[at] == 0)
+                || store.clusterOf[at] > store.clusterCount) {
                 return "program " + std::to_string(i) + " in the wrong cluster";
             }
             for (const Opponent& o : opponentsOf(store, i)) {
@@ -252,12 +258,14 @@ namespace {
         }
         text += " cells:";
         forEachPairCell(store, [&](const PairCell& c) {
-            text += std::to_string(c.white) + ">" + std::to_string(c.black) + ":" + std::to_string(c.whiteWins) + "/"
-                + std::to_string(c.blackWins) + "/" + std::to_string(c.drawn) + ";";
+            text += std::to_string(c.white) + ">" + std::to_string(c.black) + ":"
+                + std::to_string(c.whiteWins) + "/" + std::to_string(c.blackWins) + "/"
+                + std::to_string(c.drawn) + ";";
         });
         const DatabaseCounters& n = store.counters;
         text += " counters:" + countText(n.finishedGames) + "/" + countText(n.whiteWinCount) + "/"
-            + countText(n.blackWinCount) + "/" + countText(n.drawCount) + "/" + countText(n.unfinishedCount);
+            + countText(n.blackWinCount) + "/" + countText(n.drawCount) + "/"
+            + countText(n.unfinishedCount);
         for (const GameCount eco : n.ecoCount) {
             text += "," + countText(eco);
         }
@@ -289,8 +297,8 @@ std::string checkTagReader(std::string_view bytes)
     }
     // Tiny blocks cut every tag; 64 and 97 bytes also let the scanner's 64-byte windows fill
     // before a block ends, once in step with the blocks and once not.
-    for (const std::size_t blockSize : { std::size_t { 1 }, std::size_t { 2 }, std::size_t { 3 }, std::size_t { 7 },
-             std::size_t { 64 }, std::size_t { 97 } }) {
+    for (const std::size_t blockSize : { std::size_t { 1 }, std::size_t { 2 }, std::size_t { 3 },
+             std::size_t { 7 }, std::size_t { 64 }, std::size_t { 97 } }) {
         if (describe(readFromMemory(bytes, blockSize)) != expected) {
             return "blocks of " + std::to_string(blockSize) + " bytes read differently";
         }

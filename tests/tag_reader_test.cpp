@@ -30,12 +30,14 @@ namespace {
         });
         text += " cells=";
         for (const PairCell& c : cells) {
-            text += std::to_string(c.white) + ">" + std::to_string(c.black) + ":+" + std::to_string(c.whiteWins) + "-"
-                + std::to_string(c.blackWins) + "=" + std::to_string(c.drawn) + ";";
+            text += std::to_string(c.white) + ">" + std::to_string(c.black) + ":+"
+                + std::to_string(c.whiteWins) + "-" + std::to_string(c.blackWins) + "="
+                + std::to_string(c.drawn) + ";";
         }
         const DatabaseCounters& n = store.counters;
-        text += " games=" + std::to_string(n.finishedGames) + "/" + std::to_string(n.whiteWinCount) + "/"
-            + std::to_string(n.blackWinCount) + "/" + std::to_string(n.drawCount) + "/" + std::to_string(n.unfinishedCount);
+        text += " games=" + std::to_string(n.finishedGames) + "/" + std::to_string(n.whiteWinCount)
+            + "/" + std::to_string(n.blackWinCount) + "/" + std::to_string(n.drawCount) + "/"
+            + std::to_string(n.unfinishedCount);
         text += " eco=";
         for (int letter = 0; letter < 5; ++letter) {
             text += (letter > 0 ? "," : "") + std::to_string(n.ecoCount[letter]);
@@ -43,7 +45,8 @@ namespace {
         return text;
     }
 
-    std::string readWithBlocks(const std::string& pgn, std::size_t blockSize, const std::string& keys = "")
+    std::string readWithBlocks(
+        const std::string& pgn, std::size_t blockSize, const std::string& keys = "")
     {
         MemoryConsole console(keys);
         ResultStore store;
@@ -68,7 +71,8 @@ namespace {
         std::string expected;
     };
 
-    const std::string GAME_AB = "[Event \"t\"]\n[White \"A\"]\n[Black \"B\"]\n[Result \"1-0\"]\n[ECO \"B01\"]\n\n1. e4 d5 1-0\n\n";
+    const std::string GAME_AB = "[Event \"t\"]\n[White \"A\"]\n[Black \"B\"]\n[Result "
+                                "\"1-0\"]\n[ECO \"B01\"]\n\n1. e4 d5 1-0\n\n";
 
     const std::vector<Case> CASES = {
         { "empty file", "", "names= cells= games=0/0/0/0/0 eco=0,0,0,0,0" },
@@ -80,13 +84,15 @@ namespace {
             "[Black \"First\"]\n[White \"Second\"]\n[Result \"1/2-1/2\"]\n",
             "names=First|Second cells=2>1:+0-0=1; games=1/0/0/1/0 eco=0,0,0,0,0" },
         { "names are exact: letter case and trailing blank",
-            "[White \"Eng\"][Black \"eng\"][Result \"1-0\"]\n[White \"Eng \"][Black \"Eng\"][Result \"0-1\"]\n",
+            "[White \"Eng\"][Black \"eng\"][Result \"1-0\"]\n[White \"Eng \"][Black "
+            "\"Eng\"][Result \"0-1\"]\n",
             "names=Eng|eng|Eng  cells=1>2:+1-0=0;3>1:+0-1=0; games=2/1/1/0/0 eco=0,0,0,0,0" },
         { "a game without a White tag is charged to the previous White",
             "[White \"A\"][Black \"B\"][Result \"1-0\"]\n[Black \"C\"][Result \"1-0\"]\n",
             "names=A|B|C cells=1>2:+1-0=0;1>3:+1-0=0; games=2/2/0/0/0 eco=0,0,0,0,0" },
         { "a Result tag before the names of its game counts for the previous pair",
-            "[White \"A\"][Black \"B\"][Result \"1-0\"]\n[Result \"0-1\"][White \"C\"][Black \"D\"]\n",
+            "[White \"A\"][Black \"B\"][Result \"1-0\"]\n[Result \"0-1\"][White \"C\"][Black "
+            "\"D\"]\n",
             "names=A|B|C|D cells=1>2:+1-1=0; games=2/1/1/0/0 eco=0,0,0,0,0" },
         { "two Result tags in one game count twice",
             "[White \"A\"][Black \"B\"][Result \"1-0\"][Result \"1-0\"]\n",
@@ -94,20 +100,22 @@ namespace {
         { "a Result before both programs are named counts nowhere",
             "[Result \"1-0\"][White \"A\"][Result \"*\"][Black \"B\"][Result \"1/2-1/2\"]\n",
             "names=A|B cells=1>2:+0-0=1; games=1/0/0/1/0 eco=0,0,0,0,0" },
-        { "same program as White and Black",
-            "[White \"Self\"][Black \"Self\"][Result \"1-0\"]\n",
+        { "same program as White and Black", "[White \"Self\"][Black \"Self\"][Result \"1-0\"]\n",
             "names=Self cells=1>1:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
         { "the result token after the moves is not read",
             "[White \"A\"][Black \"B\"][Result \"*\"]\n1. e4 1-0 0-1 1/2-1/2\n",
             "names=A|B cells= games=0/0/0/0/1 eco=0,0,0,0,0" },
         { "unknown result values count nothing, their ECO tag still counts",
-            "[White \"A\"][Black \"B\"][Result \"1-0 \"][ECO \"C20\"][Result \"1:0\"][Result \"\"][ECO \"D00\"]\n",
+            "[White \"A\"][Black \"B\"][Result \"1-0 \"][ECO \"C20\"][Result \"1:0\"][Result "
+            "\"\"][ECO \"D00\"]\n",
             "names=A|B cells= games=0/0/0/0/0 eco=0,0,1,1,0" },
         { "ECO after an unfinished result is not counted, after a finished one it is",
-            "[White \"A\"][Black \"B\"][Result \"*\"][ECO \"A00\"]\n[Result \"0-1\"][ECO \"A00\"]\n",
+            "[White \"A\"][Black \"B\"][Result \"*\"][ECO \"A00\"]\n[Result \"0-1\"][ECO "
+            "\"A00\"]\n",
             "names=A|B cells=1>2:+0-1=0; games=1/0/1/0/1 eco=1,0,0,0,0" },
         { "ECO before its Result is judged by the previous game",
-            "[White \"A\"][Black \"B\"][Result \"*\"]\n[ECO \"E1\"][Result \"1-0\"]\n[ECO \"E\"][Result \"1-0\"]\n",
+            "[White \"A\"][Black \"B\"][Result \"*\"]\n[ECO \"E1\"][Result \"1-0\"]\n[ECO "
+            "\"E\"][Result \"1-0\"]\n",
             "names=A|B cells=1>2:+2-0=0; games=2/2/0/0/1 eco=0,0,0,0,1" },
         { "ECO before the first Result of the file counts",
             "[ECO \"D45\"][White \"A\"][Black \"B\"][Result \"1-0\"]\n",
@@ -122,13 +130,14 @@ namespace {
             "} [White \"A\"] }} [Black \"B\"] [Result \"1-0\"]\n",
             "names=A|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
         { "a bracket in the move text starts a tag that swallows text up to the next quote",
-            "[White \"A\"][Black \"B\"][Result \"1-0\"]\n1. e4 [%eval 0.3] 1-0\n\n[White \"C\"]\n[Black \"D\"]\n[Result \"0-1\"]\n",
+            "[White \"A\"][Black \"B\"][Result \"1-0\"]\n1. e4 [%eval 0.3] 1-0\n\n[White "
+            "\"C\"]\n[Black \"D\"]\n[Result \"0-1\"]\n",
             "names=A|B|D cells=1>2:+1-0=0;1>3:+0-1=0; games=2/1/1/0/0 eco=0,0,0,0,0" },
         { "name variants that are no White tag",
-            "[White  \"Two\"][White\t\"Tab\"][white \"Small\"][ White \"Lead\"][White \"A\"][Black \"B\"][Result \"1-0\"]\n",
+            "[White  \"Two\"][White\t\"Tab\"][white \"Small\"][ White \"Lead\"][White \"A\"][Black "
+            "\"B\"][Result \"1-0\"]\n",
             "names=A|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
-        { "two tags on one line are both read",
-            "[White \"A\"][Black \"B\"]\n[Result \"0-1\"]\n",
+        { "two tags on one line are both read", "[White \"A\"][Black \"B\"]\n[Result \"0-1\"]\n",
             "names=A|B cells=1>2:+0-1=0; games=1/0/1/0/0 eco=0,0,0,0,0" },
         { "a missing closing bracket loses the next tag",
             "[White \"A\"[Black \"B\"]\n[Black \"C\"]\n[Result \"1-0\"]\n",
@@ -151,21 +160,18 @@ namespace {
         { "a brace inside a tag value opens no comment",
             "[White \"A{x\"][Black \"B}\"][Result \"1-0\"][Event \"{\"][Result \"0-1\"]\n",
             "names=A{x|B} cells=1>2:+1-1=0; games=2/1/1/0/0 eco=0,0,0,0,0" },
-        { "a file that ends right after a bracket",
-            "[White \"A\"][Black \"B\"][Result \"1-0\"]\n[",
+        { "a file that ends right after a bracket", "[White \"A\"][Black \"B\"][Result \"1-0\"]\n[",
             "names=A|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
-        { "a file that ends inside a value still registers it",
-            "[White \"A\"][Black \"Cut",
+        { "a file that ends inside a value still registers it", "[White \"A\"][Black \"Cut",
             "names=A|Cut cells= games=0/0/0/0/0 eco=0,0,0,0,0" },
-        { "a file that ends after the name of a tag",
-            "[White \"A\"][Black ",
+        { "a file that ends after the name of a tag", "[White \"A\"][Black ",
             "names=A| cells= games=0/0/0/0/0 eco=0,0,0,0,0" },
-        { "a file that ends after the closing quote",
-            "[White \"A\"][Black \"B\"][Result \"0-1\"",
+        { "a file that ends after the closing quote", "[White \"A\"][Black \"B\"][Result \"0-1\"",
             "names=A|B cells=1>2:+0-1=0; games=1/0/1/0/0 eco=0,0,0,0,0" },
         { "names of any length are kept whole",
             "[White \"" + std::string(100, 'w') + "\"][Black \"B\"][Result \"1-0\"]",
-            "names=" + std::string(100, 'w') + "|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
+            "names=" + std::string(100, 'w')
+                + "|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
         { "a long tag name is no known tag",
             "[White" + std::string(50, ' ') + "\"X\"][White \"A\"][Black \"B\"][Result \"1-0\"]",
             "names=A|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
@@ -176,7 +182,8 @@ namespace {
             std::string("[White \0junk \"Q\"][Black \"B\"][Result \"1-0\"]", 42),
             "names=Q|B cells=1>2:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
         { "a line end inside a name, written as CR LF, is one line end",
-            "[White \"Two\r\nLines\"][Black \"Two\nLines\"][Result \"1-0\"][White \"CR\r\"][Black \"CR\r\r\n\"]",
+            "[White \"Two\r\nLines\"][Black \"Two\nLines\"][Result \"1-0\"][White \"CR\r\"][Black "
+            "\"CR\r\r\n\"]",
             "names=Two\nLines|CR\r|CR\r\n cells=1>1:+1-0=0; games=1/1/0/0/0 eco=0,0,0,0,0" },
     };
 
@@ -199,15 +206,21 @@ namespace {
         std::string pgn;
         for (int game = 0; game < 200; ++game) {
             const int shift = game % 70;
-            pgn += "[White \"W" + std::to_string(game % 5) + "\"]\n[Black \"B" + std::to_string(game % 3)
-                + "\"]\n[Result \"" + (game % 3 == 0 ? "1-0" : game % 3 == 1 ? "0-1" : "1/2-1/2") + "\"]\n"
-                + "[ECO \"" + static_cast<char>('A' + game % 5) + "00\"]\n\n";
-            pgn += std::string(static_cast<std::size_t>(shift), 'x') + " 1. e4 {+0.31/18 1.2s} e5 {[White \"No\"] {{ }";
-            pgn += std::string(static_cast<std::size_t>(game % 13), '}') + " 2. Nf3 {" + std::string(static_cast<std::size_t>(shift), '{') + "} *\n\n";
+            pgn += "[White \"W" + std::to_string(game % 5) + "\"]\n[Black \"B"
+                + std::to_string(game % 3) + "\"]\n[Result \""
+                + (game % 3 == 0        ? "1-0"
+                        : game % 3 == 1 ? "0-1"
+                                        : "1/2-1/2")
+                + "\"]\n" + "[ECO \"" + static_cast<char>('A' + game % 5) + "00\"]\n\n";
+            pgn += std::string(static_cast<std::size_t>(shift), 'x')
+                + " 1. e4 {+0.31/18 1.2s} e5 {[White \"No\"] {{ }";
+            pgn += std::string(static_cast<std::size_t>(game % 13), '}') + " 2. Nf3 {"
+                + std::string(static_cast<std::size_t>(shift), '{') + "} *\n\n";
         }
         const std::string expected = readWithBlocks(pgn, DEFAULT_BLOCK_SIZE);
         EXPECT_NE(expected.find("names=W0|B0|W1|B1|W2|B2|W3|W4"), std::string::npos) << expected;
-        EXPECT_NE(expected.find("games=200/67/67/66/0 eco=40,40,40,40,40"), std::string::npos) << expected;
+        EXPECT_NE(expected.find("games=200/67/67/66/0 eco=40,40,40,40,40"), std::string::npos)
+            << expected;
         for (const std::size_t blockSize : { 1u, 2u, 3u, 5u, 7u, 63u, 64u, 65u, 127u, 4096u }) {
             SCOPED_TRACE(blockSize);
             EXPECT_EQ(readWithBlocks(pgn, blockSize), expected);
@@ -218,7 +231,8 @@ namespace {
     {
         std::string lf;
         for (int game = 0; game < 50; ++game) {
-            lf += "[White \"Engine " + std::to_string(game % 7) + "\"]\n[Black \"Engine " + std::to_string(game % 4)
+            lf += "[White \"Engine " + std::to_string(game % 7) + "\"]\n[Black \"Engine "
+                + std::to_string(game % 4)
                 + "\"]\n[Result \"1/2-1/2\"]\n[ECO \"C42\"]\n\n1. e4 {book\nline} e5 *\n\n";
         }
         std::string crlf;
@@ -251,8 +265,9 @@ namespace {
             ResultStore store;
             resetStore(store);
             readPgnText(store, std::string("[ECO \"") + c.value + "\"]", console.console);
-            const GameCount total = store.counters.ecoCount[0] + store.counters.ecoCount[1] + store.counters.ecoCount[2]
-                + store.counters.ecoCount[3] + store.counters.ecoCount[4];
+            const GameCount total = store.counters.ecoCount[0] + store.counters.ecoCount[1]
+                + store.counters.ecoCount[2] + store.counters.ecoCount[3]
+                + store.counters.ecoCount[4];
             EXPECT_EQ(total, c.counted ? 1 : 0);
             EXPECT_EQ(console.output(), c.counted ? "" : "Fehler bei ECO-Zuordnung !\n");
             EXPECT_EQ(console.remainingInput(), c.counted ? "xy" : "y");
@@ -273,11 +288,16 @@ namespace {
     {
         std::string pgn;
         for (int game = 0; game < 300; ++game) {
-            pgn += "[White \"P" + std::to_string(game % 11) + "\"]\n[Black \"P" + std::to_string((game * 7) % 13)
-                + "\"]\n[Result \"" + (game % 4 == 0 ? "*" : game % 4 == 1 ? "1-0" : "0-1") + "\"]\n\n1. d4 {+0.12/9} d5 *\n\n";
+            pgn += "[White \"P" + std::to_string(game % 11) + "\"]\n[Black \"P"
+                + std::to_string((game * 7) % 13) + "\"]\n[Result \""
+                + (game % 4 == 0        ? "*"
+                        : game % 4 == 1 ? "1-0"
+                                        : "0-1")
+                + "\"]\n\n1. d4 {+0.12/9} d5 *\n\n";
         }
         const std::string expected = readWithBlocks(pgn, DEFAULT_BLOCK_SIZE);
-        for (const std::size_t blockSize : { std::size_t { 1 }, std::size_t { 2 }, std::size_t { 3 }, std::size_t { 7 }, DEFAULT_BLOCK_SIZE }) {
+        for (const std::size_t blockSize : { std::size_t { 1 }, std::size_t { 2 },
+                 std::size_t { 3 }, std::size_t { 7 }, DEFAULT_BLOCK_SIZE }) {
             SCOPED_TRACE(blockSize);
             std::FILE* file = std::tmpfile();
             std::fwrite(pgn.data(), 1, pgn.size(), file);
@@ -295,9 +315,13 @@ namespace {
     {
         std::string pgn;
         for (int game = 0; game < 1000; ++game) {
-            const char* result = game % 5 == 0 ? "1-0" : game % 5 == 1 ? "0-1" : game % 5 == 2 ? "1/2-1/2" : game % 5 == 3 ? "*" : "?";
-            pgn += "[White \"" + std::to_string((game * 31) % 17) + "\"][Black \"" + std::to_string((game * 7) % 19)
-                + "\"][Result \"" + result + "\"]\n";
+            const char* result = game % 5 == 0 ? "1-0"
+                : game % 5 == 1                ? "0-1"
+                : game % 5 == 2                ? "1/2-1/2"
+                : game % 5 == 3                ? "*"
+                                               : "?";
+            pgn += "[White \"" + std::to_string((game * 31) % 17) + "\"][Black \""
+                + std::to_string((game * 7) % 19) + "\"][Result \"" + result + "\"]\n";
         }
         MemoryConsole console;
         ResultStore store;
@@ -360,7 +384,8 @@ namespace {
                 MemoryConsole fileConsole;
                 ResultStore fromFile;
                 resetStore(fromFile);
-                EXPECT_EQ(readPgnTags(fromFile, file, fileConsole.console, blockSize), ReadStatus::Complete);
+                EXPECT_EQ(readPgnTags(fromFile, file, fileConsole.console, blockSize),
+                    ReadStatus::Complete);
                 std::fclose(file);
                 EXPECT_EQ(describe(fromFile), expected);
             }
@@ -373,9 +398,10 @@ namespace {
     // output are the same.
     TEST(TagReader, DamagedGeneratedFilesReadAlikeWhateverTheBlockSize)
     {
-        const std::string inserts[] = { "{", "}", "[", "\"", std::string(1, '\0'), "\r", "\r\n", "]",
-            "[%clk 0:00:59]", "[White \"", "[Black \"X\r\nY\"]", "[Result \"", "[ECO \"x\"]", "\"]", "[White \"A\"",
-            "{[White \"C\"]}", std::string("[White \"Z\0\"]", 12), std::string("[Black \0x \"Q\"]", 14) };
+        const std::string inserts[] = { "{", "}", "[", "\"", std::string(1, '\0'), "\r", "\r\n",
+            "]", "[%clk 0:00:59]", "[White \"", "[Black \"X\r\nY\"]", "[Result \"", "[ECO \"x\"]",
+            "\"]", "[White \"A\"", "{[White \"C\"]}", std::string("[White \"Z\0\"]", 12),
+            std::string("[Black \0x \"Q\"]", 14) };
         for (const bool crlf : { false, true }) {
             bench::GeneratorOptions options;
             options.games = 60;

@@ -92,7 +92,8 @@ public:
         std::random_device random;
         // A name that exists already is passed over: create_directory makes only a new one.
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const std::filesystem::path candidate = base / ("varnok-test-" + std::to_string(random()));
+            const std::filesystem::path candidate
+                = base / ("varnok-test-" + std::to_string(random()));
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) {
                 path_ = candidate;
@@ -181,8 +182,8 @@ inline std::string programCommand()
 
 // Runs a shell command in `directory` with `input` on its standard input and collects its
 // standard output, within a time limit.
-inline RunResult runCommand(const std::filesystem::path& directory, const std::string& input, const std::string& command,
-    int timeLimitSeconds = 60)
+inline RunResult runCommand(const std::filesystem::path& directory, const std::string& input,
+    const std::string& command, int timeLimitSeconds = 60)
 {
     RunResult result;
     int toChild[2];
@@ -269,8 +270,8 @@ inline RunResult runCommand(const std::filesystem::path& directory, const std::s
 }
 
 // Runs the program under test; `shellSetup` runs in the shell first (limits, traps).
-inline RunResult runProgram(const std::filesystem::path& directory, const std::string& input, int timeLimitSeconds = 60,
-    const std::string& shellSetup = "")
+inline RunResult runProgram(const std::filesystem::path& directory, const std::string& input,
+    int timeLimitSeconds = 60, const std::string& shellSetup = "")
 {
     return runCommand(directory, input, shellSetup + "exec " + programCommand(), timeLimitSeconds);
 }
@@ -377,8 +378,8 @@ inline TerminalRun runAtTerminal(const std::filesystem::path& directory, const s
     std::size_t seen = 0;
     for (const TerminalStep& step : steps) {
         termios mode {};
-        while (step.singleKey && tcgetattr(master, &mode) == 0 && (mode.c_lflag & ECHO) != 0 && !ended
-            && std::chrono::steady_clock::now() < deadline) {
+        while (step.singleKey && tcgetattr(master, &mode) == 0 && (mode.c_lflag & ECHO) != 0
+            && !ended && std::chrono::steady_clock::now() < deadline) {
             take(10);
         }
         if (!step.keys.empty() && write(master, step.keys.data(), step.keys.size()) < 0) {
@@ -390,7 +391,8 @@ inline TerminalRun runAtTerminal(const std::filesystem::path& directory, const s
             take(100);
         }
         if (at == std::string::npos) {
-            ADD_FAILURE() << "the screen does not show \"" << step.shows << "\" after \"" << step.keys << "\"";
+            ADD_FAILURE() << "the screen does not show \"" << step.shows << "\" after \""
+                          << step.keys << "\"";
             break;
         }
         seen = at + step.shows.size();

@@ -44,7 +44,8 @@ namespace {
         ClusterMembers result;
         result.start.assign(clusters + 2, 0);
         for (ProgramIndex i = 1; i <= programCount(store); ++i) {
-            ++result.start[static_cast<std::size_t>(store.clusterOf[static_cast<std::size_t>(i)]) + 1];
+            ++result.start[static_cast<std::size_t>(store.clusterOf[static_cast<std::size_t>(i)])
+                + 1];
         }
         for (std::size_t c = 1; c < result.start.size(); ++c) {
             result.start[c] += result.start[c - 1];
@@ -52,7 +53,9 @@ namespace {
         result.members.resize(result.start.back());
         std::vector<std::size_t> fill(result.start.begin(), result.start.end() - 1);
         for (ProgramIndex i = 1; i <= programCount(store); ++i) {
-            result.members[fill[static_cast<std::size_t>(store.clusterOf[static_cast<std::size_t>(i)])]++] = i;
+            result.members[fill[static_cast<std::size_t>(
+                store.clusterOf[static_cast<std::size_t>(i)])]++]
+                = i;
         }
         return result;
     }
@@ -109,14 +112,18 @@ ReportFailure analyseClusters(ResultStore& store, Console& console)
             ++store.clusterSize[c];
             reportf(report, "%-30s (%d)\n", store.names[i].c_str(), store.opponentCount[i]);
             store.clusterGames[c] += store.games[i];
-            store.scoreFraction[i] = (static_cast<double>(store.wins[i]) * 1.0 + static_cast<double>(store.draws[i]) * 0.5)
+            store.scoreFraction[i] = (static_cast<double>(store.wins[i]) * 1.0
+                                         + static_cast<double>(store.draws[i]) * 0.5)
                 / static_cast<double>(store.games[i]);
             // Summed in increasing index order, product first, as the printed offset and
             // every rating depend on the last bit.
-            store.itoffset[c] = performanceDelta(store.scoreFraction[i]) * static_cast<double>(store.games[i]) + store.itoffset[c];
+            store.itoffset[c]
+                = performanceDelta(store.scoreFraction[i]) * static_cast<double>(store.games[i])
+                + store.itoffset[c];
         }
         store.itoffset[c] = store.itoffset[c] / static_cast<double>(store.clusterGames[c]);
-        reportf(report, "\n%d programs, %ld games\n", store.clusterSize[c], static_cast<long>(store.clusterGames[c] / 2));
+        reportf(report, "\n%d programs, %ld games\n", store.clusterSize[c],
+            static_cast<long>(store.clusterGames[c] / 2));
         reportf(report, "\nitoffset = %f\n\n\n", store.itoffset[c]);
     }
     return finishReport(report);

@@ -16,9 +16,11 @@ double performanceDelta(double p)
     return ELO_SCALE * std::log10(p / (1.0 - p));
 }
 
-ScoreDeviations scoreDeviations(std::int64_t wins, std::int64_t draws, std::int64_t losses, double p)
+ScoreDeviations scoreDeviations(
+    std::int64_t wins, std::int64_t draws, std::int64_t losses, double p)
 {
-    if (wins + draws == 0 || draws + losses == 0 || wins + losses == 0 || wins + draws + losses == 0) {
+    if (wins + draws == 0 || draws + losses == 0 || wins + losses == 0
+        || wins + draws + losses == 0) {
         return {};
     }
     // Squares are written out as products and summed left to right, as the printed margins
@@ -28,16 +30,19 @@ ScoreDeviations scoreDeviations(std::int64_t wins, std::int64_t draws, std::int6
     const double lossDistance = (0.0 - p) * (0.0 - p);
     ScoreDeviations result;
     if (p < 0.5) {
-        result.upperDeviation = std::sqrt((drawDistance * static_cast<double>(draws) + winDistance * static_cast<double>(wins))
+        result.upperDeviation = std::sqrt(
+            (drawDistance * static_cast<double>(draws) + winDistance * static_cast<double>(wins))
             / static_cast<double>(draws + wins));
         result.lowerDeviation = std::sqrt(lossDistance);
     } else if (p > 0.5) {
-        result.lowerDeviation = std::sqrt((drawDistance * static_cast<double>(draws) + lossDistance * static_cast<double>(losses))
+        result.lowerDeviation = std::sqrt(
+            (drawDistance * static_cast<double>(draws) + lossDistance * static_cast<double>(losses))
             / static_cast<double>(draws + losses));
         result.upperDeviation = std::sqrt(winDistance);
     } else {
-        result.lowerDeviation = std::sqrt((drawDistance * static_cast<double>(draws) + lossDistance * static_cast<double>(losses)
-                                              + winDistance * static_cast<double>(wins))
+        result.lowerDeviation = std::sqrt(
+            (drawDistance * static_cast<double>(draws) + lossDistance * static_cast<double>(losses)
+                + winDistance * static_cast<double>(wins))
             / static_cast<double>(draws + losses + wins));
         result.upperDeviation = result.lowerDeviation;
     }

@@ -23,7 +23,8 @@ struct ScoreDeviations {
 
 // Spread of a record of wins, draws and losses around its score fraction p, separately
 // towards better and worse results. A record of one kind of result has no spread.
-ScoreDeviations scoreDeviations(std::int64_t wins, std::int64_t draws, std::int64_t losses, double p);
+ScoreDeviations scoreDeviations(
+    std::int64_t wins, std::int64_t draws, std::int64_t losses, double p);
 
 // Rating points from the performance at p to the performance at p + k upper deviations.
 double plusMargin(double p, double upperDeviation, double k);

@@ -20,26 +20,40 @@ ReportFailure writeGeneralStatistics(const ResultStore& store)
 {
     const DatabaseCounters& c = store.counters;
     const GameCount finished = c.finishedGames;
-    auto share = [finished](GameCount count) { return percentOfFinished(static_cast<double>(count), finished); };
+    auto share = [finished](GameCount count) {
+        return percentOfFinished(static_cast<double>(count), finished);
+    };
 
     ReportFile report;
     if (ReportFailure failure = openReport(report, "general.dat")) {
         return failure;
     }
     reportf(report, "\nGames        : %6ld (finished)\n", static_cast<long>(finished));
-    reportf(report, "\nWhite Wins   : %6ld (%4.1f %%)\n", static_cast<long>(c.whiteWinCount), share(c.whiteWinCount));
-    reportf(report, "Black Wins   : %6ld (%4.1f %%)\n", static_cast<long>(c.blackWinCount), share(c.blackWinCount));
-    reportf(report, "Draws        : %6ld (%4.1f %%)\n", static_cast<long>(c.drawCount), share(c.drawCount));
+    reportf(report, "\nWhite Wins   : %6ld (%4.1f %%)\n", static_cast<long>(c.whiteWinCount),
+        share(c.whiteWinCount));
+    reportf(report, "Black Wins   : %6ld (%4.1f %%)\n", static_cast<long>(c.blackWinCount),
+        share(c.blackWinCount));
+    reportf(report, "Draws        : %6ld (%4.1f %%)\n", static_cast<long>(c.drawCount),
+        share(c.drawCount));
     reportf(report, "Unfinished   : %6ld\n", static_cast<long>(c.unfinishedCount));
     reportf(report, "\nWhite Perf.  : %2.1f %%\n",
-        percentOfFinished(static_cast<double>(c.drawCount) * 0.5 + static_cast<double>(c.whiteWinCount), finished));
+        percentOfFinished(
+            static_cast<double>(c.drawCount) * 0.5 + static_cast<double>(c.whiteWinCount),
+            finished));
     reportf(report, "Black Perf.  : %2.1f %%\n",
-        percentOfFinished(static_cast<double>(c.drawCount) * 0.5 + static_cast<double>(c.blackWinCount), finished));
-    reportf(report, "\nECO A = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[0]), share(c.ecoCount[0]));
-    reportf(report, "ECO B = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[1]), share(c.ecoCount[1]));
-    reportf(report, "ECO C = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[2]), share(c.ecoCount[2]));
-    reportf(report, "ECO D = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[3]), share(c.ecoCount[3]));
-    reportf(report, "ECO E = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[4]), share(c.ecoCount[4]));
+        percentOfFinished(
+            static_cast<double>(c.drawCount) * 0.5 + static_cast<double>(c.blackWinCount),
+            finished));
+    reportf(report, "\nECO A = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[0]),
+        share(c.ecoCount[0]));
+    reportf(report, "ECO B = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[1]),
+        share(c.ecoCount[1]));
+    reportf(report, "ECO C = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[2]),
+        share(c.ecoCount[2]));
+    reportf(report, "ECO D = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[3]),
+        share(c.ecoCount[3]));
+    reportf(report, "ECO E = %6ld Games (%4.1f %%)\n", static_cast<long>(c.ecoCount[4]),
+        share(c.ecoCount[4]));
     return finishReport(report);
 }
 

@@ -39,7 +39,9 @@ namespace {
             }
             input.active.push_back(i);
             const double games = static_cast<double>(store.games[at]);
-            store.scoreFraction[at] = (static_cast<double>(store.wins[at]) * 1.0 + static_cast<double>(store.draws[at]) * 0.5) / games;
+            store.scoreFraction[at] = (static_cast<double>(store.wins[at]) * 1.0
+                                          + static_cast<double>(store.draws[at]) * 0.5)
+                / games;
             input.performance[at] = performanceDelta(store.scoreFraction[at]);
             input.offset[at] = store.itoffset[static_cast<std::size_t>(store.clusterOf[at])];
             for (std::size_t k = store.opponentStart[at]; k < store.opponentStart[at + 1]; ++k) {
@@ -105,7 +107,8 @@ void computeMargins(ResultStore& store)
             continue;
         }
         const double p = store.scoreFraction[at];
-        const ScoreDeviations deviations = scoreDeviations(store.wins[at], store.draws[at], store.losses[at], p);
+        const ScoreDeviations deviations
+            = scoreDeviations(store.wins[at], store.draws[at], store.losses[at], p);
         store.ratingPlus[at] = plusMargin(p, deviations.upperDeviation, MARGIN_FACTOR);
         store.ratingMinus[at] = minusMargin(p, deviations.lowerDeviation, MARGIN_FACTOR);
     }

@@ -52,7 +52,7 @@ namespace {
         if (tcgetattr(fd, &savedTerminal) != 0) {
             return std::getc(in);
         }
-        struct sigaction action {};
+        struct sigaction action { };
         action.sa_handler = restoreTerminalAndRaise;
         sigemptyset(&action.sa_mask);
         for (std::size_t i = 0; i < std::size(RESTORE_SIGNALS); ++i) {
@@ -73,7 +73,10 @@ namespace {
         return key;
     }
 
-    bool isTerminal(std::FILE* in) { return isatty(fileno(in)) != 0; }
+    bool isTerminal(std::FILE* in)
+    {
+        return isatty(fileno(in)) != 0;
+    }
 #else
     // A console window. _isatty would also count the NUL device and serial ports, where
     // _getch would wait for a key on a console that may not even exist.
@@ -119,7 +122,10 @@ namespace {
         return '\r';
     }
 
-    bool isBlank(int c) { return c != EOF && std::isspace(c) != 0; }
+    bool isBlank(int c)
+    {
+        return c != EOF && std::isspace(c) != 0;
+    }
 
     enum class WordRead { Word, TooLong, EndOfInput };
 
@@ -195,7 +201,8 @@ namespace {
     }
 
     template <typename Parse>
-    auto readNumber(Console& console, const char* prompt, Parse parse) -> decltype(parse(std::string {}))
+    auto readNumber(Console& console, const char* prompt, Parse parse)
+        -> decltype(parse(std::string {}))
     {
         std::string word;
         for (;;) {
@@ -235,7 +242,10 @@ void say(Console& console, const char* format, ...)
     va_end(args);
 }
 
-void flushConsole(Console& console) { std::fflush(console.out); }
+void flushConsole(Console& console)
+{
+    std::fflush(console.out);
+}
 
 int readKey(Console& console)
 {

@@ -42,7 +42,8 @@ struct TagMasks {
 // all of them readable; higher bits are 0.
 #if defined(__SSE2__) || defined(_M_X64)
 template <std::size_t Bytes, char... Wanted>
-VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const char* window) {
+VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const char* window)
+{
     constexpr std::size_t LANES = Bytes / 16;
     __m128i lanes[LANES];
     for (std::size_t n = 0; n < LANES; ++n) {
@@ -62,7 +63,8 @@ VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const 
 }
 #else
 template <std::size_t Bytes, char... Wanted>
-VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const char* window) {
+VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const char* window)
+{
     auto maskOf = [window](char byte) {
         std::uint64_t mask = 0;
         for (std::size_t k = 0; k < Bytes; ++k) {
@@ -75,19 +77,22 @@ VARNOK_ALWAYS_INLINE std::array<std::uint64_t, sizeof...(Wanted)> masksOf(const 
 #endif
 
 // The masks of the 64 bytes from `window` on; all 64 must be readable.
-VARNOK_ALWAYS_INLINE BraceMasks braceMasks(const char* window) {
+VARNOK_ALWAYS_INLINE BraceMasks braceMasks(const char* window)
+{
     const auto m = masksOf<WINDOW, '{', '}'>(window);
     return BraceMasks { m[0], m[1] };
 }
 
 // The masks of the first `Bytes` bytes from `window` on (32 or 64), all of them readable.
-template <std::size_t Bytes> VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window) {
+template <std::size_t Bytes> VARNOK_ALWAYS_INLINE TagMasks tagMasks(const char* window)
+{
     const auto m = masksOf<Bytes, '"', '\0', '\r'>(window);
     return TagMasks { m[0], m[1], m[2] };
 }
 
 // Index of the lowest and of the highest set bit; `bits` is not 0.
-inline int lowestBit(std::uint64_t bits) {
+inline int lowestBit(std::uint64_t bits)
+{
 #if defined(__GNUC__)
     return __builtin_ctzll(bits);
 #else
@@ -100,7 +105,8 @@ inline int lowestBit(std::uint64_t bits) {
 #endif
 }
 
-inline int highestBit(std::uint64_t bits) {
+inline int highestBit(std::uint64_t bits)
+{
 #if defined(__GNUC__)
     return 63 - __builtin_clzll(bits);
 #else
@@ -113,7 +119,8 @@ inline int highestBit(std::uint64_t bits) {
 }
 
 // Bits 0 .. n-1, for n from 0 to 64.
-inline std::uint64_t lowBits(std::size_t n) {
+inline std::uint64_t lowBits(std::size_t n)
+{
     return n >= WINDOW ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << n) - 1;
 }
 

@@ -26,7 +26,8 @@ namespace {
 
     // Appends data to a tag buffer as a C string reads it: nothing from the first zero byte
     // on, and no more than `keep` bytes.
-    void appendPart(std::string& buffer, bool& ended, const char* data, std::size_t size, std::size_t keep)
+    void appendPart(
+        std::string& buffer, bool& ended, const char* data, std::size_t size, std::size_t keep)
     {
         if (ended || buffer.size() >= keep) {
             return; // nothing more of this part can change what the tag does
@@ -62,7 +63,9 @@ namespace {
         case 4:
             return name == "ECO " ? TagKind::Eco : TagKind::Other;
         case 6:
-            return name == "White " ? TagKind::White : name == "Black " ? TagKind::Black : TagKind::Other;
+            return name == "White " ? TagKind::White
+                : name == "Black "  ? TagKind::Black
+                                    : TagKind::Other;
         case 7:
             return name == "Result " ? TagKind::Result : TagKind::Other;
         default:
@@ -97,7 +100,7 @@ namespace {
     // findOrAddProgram, looking first at the two programs named last.
     ProgramIndex lookUpProgram(TagScanner& scanner, ResultStore& store, std::string_view name)
     {
-        ProgramIndex (&recent)[2] = scanner.recentPrograms;
+        ProgramIndex(&recent)[2] = scanner.recentPrograms;
         if (recent[0] != 0 && store.names[static_cast<std::size_t>(recent[0])] == name) {
             return recent[0];
         }
@@ -111,7 +114,8 @@ namespace {
     }
 
     // Acts on one tag of a known kind; a White or Black value has its line ends normalised.
-    void actOnTag(TagScanner& scanner, ResultStore& store, Console& console, TagKind kind, std::string_view value)
+    void actOnTag(TagScanner& scanner, ResultStore& store, Console& console, TagKind kind,
+        std::string_view value)
     {
         switch (kind) {
         case TagKind::White:
@@ -121,7 +125,8 @@ namespace {
             scanner.currentBlack = lookUpProgram(scanner, store, value);
             break;
         case TagKind::Result:
-            scanner.lastResultCode = classifyResult(store, scanner.currentWhite, scanner.currentBlack, value);
+            scanner.lastResultCode
+                = classifyResult(store, scanner.currentWhite, scanner.currentBlack, value);
             break;
         case TagKind::Eco:
             if (scanner.lastResultCode != ResultCode::Unfinished) {
@@ -152,7 +157,8 @@ namespace {
     // brace in [from, to) alone, or is `inComment`, the state at `from`, when there is none.
     // Looks back 64 bytes at a time; in move text with engine comments the last brace is
     // seldom further back than that.
-    bool inCommentAt(const char* data, std::size_t size, std::size_t from, std::size_t to, bool inComment)
+    bool inCommentAt(
+        const char* data, std::size_t size, std::size_t from, std::size_t to, bool inComment)
     {
         if (to - from <= SHORT_LOOK_BACK) {
             for (std::size_t k = to; k > from; --k) {
@@ -195,7 +201,8 @@ namespace {
         for (;;) {
             const void* bracket = std::memchr(data + pos, '[', size - pos);
             if (bracket == nullptr) {
-                scanner.state = inCommentAt(data, size, from, size, inComment) ? State::Comment : State::Outside;
+                scanner.state = inCommentAt(data, size, from, size, inComment) ? State::Comment
+                                                                               : State::Outside;
                 return size;
             }
             const auto at = static_cast<std::size_t>(static_cast<const char*>(bracket) - data);
@@ -213,10 +220,12 @@ namespace {
     // next "[", as between the tags of a game's header, no brace can stand there either, so
     // that "[" begins the next tag; the scanner is set to read it and its position is
     // returned. Otherwise `pos` is returned unchanged and the scan goes on from there.
-    std::size_t nextTagInHeader(TagScanner& scanner, const char* data, std::size_t size, std::size_t pos)
+    std::size_t nextTagInHeader(
+        TagScanner& scanner, const char* data, std::size_t size, std::size_t pos)
     {
         std::size_t next = pos;
-        while (next < size && next - pos < HEADER_GAP && (data[next] == '\n' || data[next] == '\r' || data[next] == ' ')) {
+        while (next < size && next - pos < HEADER_GAP
+            && (data[next] == '\n' || data[next] == '\r' || data[next] == ' ')) {
             ++next;
         }
         if (next < size && data[next] == '[') {
@@ -232,8 +241,8 @@ namespace {
     // caller: it is longer, the block ends first, or a White or Black value holds a "\r".
     // Reads every tag exactly as the byte-by-byte states would.
     template <std::size_t Bytes>
-    std::size_t readTagWithin(TagScanner& scanner, ResultStore& store, Console& console, const char* data,
-        std::size_t size, std::size_t pos)
+    std::size_t readTagWithin(TagScanner& scanner, ResultStore& store, Console& console,
+        const char* data, std::size_t size, std::size_t pos)
     {
         if (size - pos < Bytes) {
             return 0;
@@ -253,31 +262,37 @@ namespace {
         const auto close = static_cast<std::size_t>(lowestBit(quotes));
         // A zero byte ends the name or the value as in a C string.
         const std::uint64_t nameZero = masks.zero & lowBits(open);
-        const std::size_t nameSize = nameZero != 0 ? static_cast<std::size_t>(lowestBit(nameZero)) : open;
+        const std::size_t nameSize
+            = nameZero != 0 ? static_cast<std::size_t>(lowestBit(nameZero)) : open;
         const TagKind kind = kindOf(std::string_view(tag, nameSize));
         const std::uint64_t valueBits = lowBits(close) & ~lowBits(open + 1);
         const std::uint64_t valueZero = masks.zero & valueBits;
-        const std::size_t valueEnd = valueZero != 0 ? static_cast<std::size_t>(lowestBit(valueZero)) : close;
-        if ((kind == TagKind::White || kind == TagKind::Black) && (masks.carriageReturn & valueBits) != 0) {
+        const std::size_t valueEnd
+            = valueZero != 0 ? static_cast<std::size_t>(lowestBit(valueZero)) : close;
+        if ((kind == TagKind::White || kind == TagKind::Black)
+            && (masks.carriageReturn & valueBits) != 0) {
             return 0;
         }
-        actOnTag(scanner, store, console, kind, std::string_view(tag + open + 1, valueEnd - open - 1));
+        actOnTag(
+            scanner, store, console, kind, std::string_view(tag + open + 1, valueEnd - open - 1));
         scanner.state = State::Outside;
         return pos + close + 2;
     }
 
     // Reads a tag of at most 64 bytes in one step; most tags of a header take 32. Returns 0
     // when the tag is left to the byte-by-byte states.
-    std::size_t readShortTag(TagScanner& scanner, ResultStore& store, Console& console, const char* data,
-        std::size_t size, std::size_t pos)
+    std::size_t readShortTag(TagScanner& scanner, ResultStore& store, Console& console,
+        const char* data, std::size_t size, std::size_t pos)
     {
-        const std::size_t after = readTagWithin<WINDOW / 2>(scanner, store, console, data, size, pos);
+        const std::size_t after
+            = readTagWithin<WINDOW / 2>(scanner, store, console, data, size, pos);
         return after != 0 ? after : readTagWithin<WINDOW>(scanner, store, console, data, size, pos);
     }
 
 } // namespace
 
-ResultCode classifyResult(ResultStore& store, ProgramIndex white, ProgramIndex black, std::string_view value)
+ResultCode classifyResult(
+    ResultStore& store, ProgramIndex white, ProgramIndex black, std::string_view value)
 {
     ResultCode code = ResultCode::NoResult;
     if (value == "1-0") {
@@ -331,7 +346,8 @@ void tallyEco(ResultStore& store, Console& console, std::string_view value)
     readChar(console);
 }
 
-void scanBlock(TagScanner& scanner, ResultStore& store, Console& console, const char* data, std::size_t size)
+void scanBlock(
+    TagScanner& scanner, ResultStore& store, Console& console, const char* data, std::size_t size)
 {
     std::size_t pos = 0;
     while (pos < size) {
@@ -350,7 +366,9 @@ void scanBlock(TagScanner& scanner, ResultStore& store, Console& console, const 
             break;
         case State::TagName: {
             const void* quote = std::memchr(data + pos, '"', size - pos);
-            const std::size_t end = quote == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(quote) - data);
+            const std::size_t end = quote == nullptr
+                ? size
+                : static_cast<std::size_t>(static_cast<const char*>(quote) - data);
             appendPart(scanner.name, scanner.nameEnded, data + pos, end - pos, KEEP_NAME);
             pos = end;
             if (quote != nullptr) {
@@ -362,8 +380,11 @@ void scanBlock(TagScanner& scanner, ResultStore& store, Console& console, const 
         }
         case State::TagValue: {
             const void* quote = std::memchr(data + pos, '"', size - pos);
-            const std::size_t end = quote == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(quote) - data);
-            appendPart(scanner.value, scanner.valueEnded, data + pos, end - pos, keepFor(scanner.kind));
+            const std::size_t end = quote == nullptr
+                ? size
+                : static_cast<std::size_t>(static_cast<const char*>(quote) - data);
+            appendPart(
+                scanner.value, scanner.valueEnded, data + pos, end - pos, keepFor(scanner.kind));
             pos = end;
             if (quote != nullptr) {
                 ++pos; // the closing double quote
@@ -435,7 +456,8 @@ void readPgnText(ResultStore& store, std::string_view text, Console& console, st
     blockSize = std::max<std::size_t>(blockSize, 1);
     TagScanner scanner;
     for (std::size_t pos = 0; pos < text.size(); pos += blockSize) {
-        scanBlock(scanner, store, console, text.data() + pos, std::min(blockSize, text.size() - pos));
+        scanBlock(
+            scanner, store, console, text.data() + pos, std::min(blockSize, text.size() - pos));
     }
     finishTagScan(scanner, store, console);
 }

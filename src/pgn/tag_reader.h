@@ -23,7 +23,8 @@ enum class ResultCode : std::int32_t {
 
 // Counts one Result tag for the pair (white, black); a pair not yet fully named (index 0)
 // is charged nothing. Returns the code of the value.
-ResultCode classifyResult(ResultStore& store, ProgramIndex white, ProgramIndex black, std::string_view value);
+ResultCode classifyResult(
+    ResultStore& store, ProgramIndex white, ProgramIndex black, std::string_view value);
 
 // Counts one ECO tag under the first letter of its value; any other first character prints
 // an error and waits for one byte of console input.
@@ -60,7 +61,8 @@ struct TagScanner {
 };
 
 // Scans the next `size` bytes of the file.
-void scanBlock(TagScanner& scanner, ResultStore& store, Console& console, const char* data, std::size_t size);
+void scanBlock(
+    TagScanner& scanner, ResultStore& store, Console& console, const char* data, std::size_t size);
 
 // Ends the scan at the end of the file: a tag cut off by it still counts with what was read.
 void finishTagScan(TagScanner& scanner, ResultStore& store, Console& console);

@@ -20,18 +20,25 @@ void writeProgramEntry(ReportFile& report, const ResultStore& store, ProgramInde
     const GameCount draws = store.draws[at];
     const GameCount losses = store.losses[at];
     reportf(report, "\n\n(%d) %-26s: ", n, store.names[at].c_str());
-    reportf(report, "%3ld (+%3ld,=%3ld,-%3ld), %4.1f %%\n\n", static_cast<long>(games), static_cast<long>(wins),
-        static_cast<long>(draws), static_cast<long>(losses),
-        (static_cast<double>(draws) * 0.5 + static_cast<double>(wins)) * 100.0 / static_cast<double>(games));
+    reportf(report, "%3ld (+%3ld,=%3ld,-%3ld), %4.1f %%\n\n", static_cast<long>(games),
+        static_cast<long>(wins), static_cast<long>(draws), static_cast<long>(losses),
+        (static_cast<double>(draws) * 0.5 + static_cast<double>(wins)) * 100.0
+            / static_cast<double>(games));
     for (const Opponent& o : opponentsOf(store, p)) {
         const GameCount pairTotal = gamesOf(o);
-        const double percent = 100.0 * ((static_cast<double>(o.wins) * 1.0 + static_cast<double>(o.draws) * 0.5) / static_cast<double>(pairTotal));
-        reportf(report, "%-30s: %3ld (+%3ld,=%3ld,-%3ld), %4.1f %%\n", store.names[static_cast<std::size_t>(o.index)].c_str(),
-            static_cast<long>(pairTotal), static_cast<long>(o.wins), static_cast<long>(o.draws),
-            static_cast<long>(o.losses), percent);
+        const double percent = 100.0
+            * ((static_cast<double>(o.wins) * 1.0 + static_cast<double>(o.draws) * 0.5)
+                / static_cast<double>(pairTotal));
+        reportf(report, "%-30s: %3ld (+%3ld,=%3ld,-%3ld), %4.1f %%\n",
+            store.names[static_cast<std::size_t>(o.index)].c_str(), static_cast<long>(pairTotal),
+            static_cast<long>(o.wins), static_cast<long>(o.draws), static_cast<long>(o.losses),
+            percent);
     }
 }
 
-ReportFailure closeProgramsFile(ReportFile& report) { return finishReport(report); }
+ReportFailure closeProgramsFile(ReportFile& report)
+{
+    return finishReport(report);
+}
 
 } // namespace varnok

@@ -11,7 +11,8 @@ namespace varnok {
 ReportFailure openProgramsFile(ReportFile& report);
 
 // Appends the entry of program p under number n.
-void writeProgramEntry(ReportFile& report, const ResultStore& store, ProgramIndex p, std::int32_t n);
+void writeProgramEntry(
+    ReportFile& report, const ResultStore& store, ProgramIndex p, std::int32_t n);
 
 // Completes "programs.dat".
 ReportFailure closeProgramsFile(ReportFile& report);

@@ -14,9 +14,13 @@ namespace {
     void writeHeader(ReportFile& report, RunMode mode)
     {
         if (mode == RunMode::TournamentMode) {
-            reportf(report, "\n\n    Program                            Score     %%    Av.Op.  Elo    +   -    Draws\n\n");
+            reportf(report,
+                "\n\n    Program                            Score     %%    Av.Op.  Elo    +   -   "
+                " Draws\n\n");
         } else {
-            reportf(report, "\n\n    Program                          Elo    +   -   Games   Score   Av.Op.  Draws\n\n");
+            reportf(report,
+                "\n\n    Program                          Elo    +   -   Games   Score   Av.Op.  "
+                "Draws\n\n");
         }
     }
 
@@ -24,20 +28,27 @@ namespace {
     {
         const auto at = static_cast<std::size_t>(p);
         const double offset = store.itoffset[static_cast<std::size_t>(store.clusterOf[at])];
-        const double shownRating = (store.internalRating[at] - INTERNAL_BASE_RATING) + store.startElo;
-        const double shownOpponents = ((store.averageOpponentRating[at] - INTERNAL_BASE_RATING) + store.startElo) - offset;
+        const double shownRating
+            = (store.internalRating[at] - INTERNAL_BASE_RATING) + store.startElo;
+        const double shownOpponents
+            = ((store.averageOpponentRating[at] - INTERNAL_BASE_RATING) + store.startElo) - offset;
         const double scorePercent = 100.0 * store.scoreFraction[at];
-        const double drawsPercent = static_cast<double>(store.draws[at]) * 100.0 / static_cast<double>(store.games[at]);
+        const double drawsPercent
+            = static_cast<double>(store.draws[at]) * 100.0 / static_cast<double>(store.games[at]);
         const double plus = std::fabs(store.ratingPlus[at]);
         const double minus = std::fabs(store.ratingMinus[at]);
         const char* name = store.names[at].c_str();
         if (store.mode == RunMode::TournamentMode) {
-            const double points = static_cast<double>(store.wins[at]) * 1.0 + static_cast<double>(store.draws[at]) * 0.5;
-            reportf(report, "%3d %-30s : %5.1f/%3ld  %4.1f   %4.0f   %4.0f  %3.0f %3.0f   %4.1f %%\n", rank, name, points,
-                static_cast<long>(store.games[at]), scorePercent, shownOpponents, shownRating, plus, minus, drawsPercent);
+            const double points = static_cast<double>(store.wins[at]) * 1.0
+                + static_cast<double>(store.draws[at]) * 0.5;
+            reportf(report,
+                "%3d %-30s : %5.1f/%3ld  %4.1f   %4.0f   %4.0f  %3.0f %3.0f   %4.1f %%\n", rank,
+                name, points, static_cast<long>(store.games[at]), scorePercent, shownOpponents,
+                shownRating, plus, minus, drawsPercent);
         } else {
-            reportf(report, "%3d %-30s : %4.0f  %3.0f %3.0f %5ld   %5.1f %%   %4.0f   %4.1f %%\n", rank, name, shownRating, plus,
-                minus, static_cast<long>(store.games[at]), scorePercent, shownOpponents, drawsPercent);
+            reportf(report, "%3d %-30s : %4.0f  %3.0f %3.0f %5ld   %5.1f %%   %4.0f   %4.1f %%\n",
+                rank, name, shownRating, plus, minus, static_cast<long>(store.games[at]),
+                scorePercent, shownOpponents, drawsPercent);
         }
     }
 

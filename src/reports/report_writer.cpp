@@ -39,7 +39,8 @@ namespace {
     std::FILE* createNewFile(const std::string& name)
     {
 #if defined(_WIN32)
-        const int fd = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _S_IREAD | _S_IWRITE);
+        const int fd
+            = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _S_IREAD | _S_IWRITE);
         std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "w");
         if (fd >= 0 && file == nullptr) {
             _close(fd);
@@ -62,7 +63,9 @@ namespace {
         // rename fails there whenever the target exists. MoveFileEx replaces it in one step;
         // it fails on a directory in the way, as rename does, and also on a report that
         // another program holds open without sharing it. Either way the old one stays.
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        return MoveFileExA(
+                   from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+            != 0;
 #else
         return std::rename(from.c_str(), to.c_str()) == 0;
 #endif
@@ -76,7 +79,8 @@ ReportFailure openReport(ReportFile& report, const char* name)
     report.name = name;
     for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS && report.file == nullptr; ++attempt) {
         // A name left behind by an earlier process with the same id is skipped.
-        report.tempName = report.name + ".tmp" + std::to_string(processId()) + "-" + std::to_string(attempt);
+        report.tempName
+            = report.name + ".tmp" + std::to_string(processId()) + "-" + std::to_string(attempt);
         errno = 0;
         report.file = createNewFile(report.tempName);
         if (report.file == nullptr && errno != EEXIST) {

@@ -45,10 +45,12 @@ namespace {
     void printCalculation(Console& console, const Record& record)
     {
         const std::int64_t games = std::int64_t { record.wins } + record.draws + record.losses;
-        const double p = (static_cast<double>(record.wins) * 1.0 + static_cast<double>(record.draws) * 0.5)
+        const double p
+            = (static_cast<double>(record.wins) * 1.0 + static_cast<double>(record.draws) * 0.5)
             / static_cast<double>(games);
         const double d = performanceDelta(p);
-        const ScoreDeviations deviations = scoreDeviations(record.wins, record.draws, record.losses, p);
+        const ScoreDeviations deviations
+            = scoreDeviations(record.wins, record.draws, record.losses, p);
         double plus[3];
         double minus[3];
         for (int k = 0; k < 3; ++k) {
@@ -57,8 +59,8 @@ namespace {
         }
 
         say(console, "\nResult     : %3.1f/%ld (+%ld,=%ld,-%ld)\n", static_cast<double>(games) * p,
-            static_cast<long>(games), static_cast<long>(record.wins), static_cast<long>(record.draws),
-            static_cast<long>(record.losses));
+            static_cast<long>(games), static_cast<long>(record.wins),
+            static_cast<long>(record.draws), static_cast<long>(record.losses));
         say(console, "Perf.      : %3.1f %%\n", 100.0 * p);
         say(console, "Margins    :\n");
         const char* const percentLines[3] = {
@@ -67,9 +69,10 @@ namespace {
             " 99.7 %%    : (+%5.1f,-%5.1f %%) -> [%5.1f,%5.1f %%]\n",
         };
         for (int k = 0; k < 3; ++k) {
-            const PercentMargins m
-                = percentMargins(p, deviations.upperDeviation, deviations.lowerDeviation, INTERVAL_FACTORS[k]);
-            say(console, percentLines[k], m.plusPercent, m.minusPercent, m.lowPercent, m.highPercent);
+            const PercentMargins m = percentMargins(
+                p, deviations.upperDeviation, deviations.lowerDeviation, INTERVAL_FACTORS[k]);
+            say(console, percentLines[k], m.plusPercent, m.minusPercent, m.lowPercent,
+                m.highPercent);
         }
 
         const double a = record.averageOpponents;

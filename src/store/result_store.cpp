@@ -38,7 +38,8 @@ namespace {
 
     std::uint32_t hashPair(ProgramIndex white, ProgramIndex black)
     {
-        const std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(white)) << 32)
+        const std::uint64_t key
+            = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(white)) << 32)
             | static_cast<std::uint32_t>(black);
         return static_cast<std::uint32_t>(mix(key * 0x9e3779b97f4a7c15ull));
     }
@@ -79,7 +80,8 @@ namespace {
             while (pairs.slots[slot].cell != 0) {
                 slot = (slot + 1) & mask;
             }
-            pairs.slots[slot] = PairIndex::Slot { cell.white, cell.black, static_cast<std::uint32_t>(n + 1) };
+            pairs.slots[slot]
+                = PairIndex::Slot { cell.white, cell.black, static_cast<std::uint32_t>(n + 1) };
         }
     }
 
@@ -144,7 +146,7 @@ ProgramIndex findOrAddProgram(ResultStore& store, std::string_view name)
 PairCell& pairCell(ResultStore& store, ProgramIndex white, ProgramIndex black)
 {
     PairIndex& pairs = store.pairs;
-    std::uint32_t (&recent)[2] = pairs.recentCells;
+    std::uint32_t(&recent)[2] = pairs.recentCells;
     for (int r = 0; r < 2; ++r) {
         if (recent[r] != 0) {
             PairCell& cell = cellAt(pairs, recent[r] - 1);
@@ -196,7 +198,8 @@ namespace {
     CellCounts countsOf(const ResultStore& store, ProgramIndex white, ProgramIndex black)
     {
         const PairCell* cell = findPairCell(store, white, black);
-        return cell == nullptr ? CellCounts {} : CellCounts { cell->whiteWins, cell->blackWins, cell->drawn };
+        return cell == nullptr ? CellCounts {}
+                               : CellCounts { cell->whiteWins, cell->blackWins, cell->drawn };
     }
 } // namespace
 
@@ -229,8 +232,9 @@ void sizeProgramTables(ResultStore& store)
     for (auto* table : { &store.clusterOf, &store.visited, &store.opponentCount, &store.listed }) {
         table->assign(size, 0);
     }
-    for (auto* table : { &store.scoreFraction, &store.internalRating, &store.previousRating,
-             &store.ratingDelta, &store.averageOpponentRating, &store.ratingPlus, &store.ratingMinus }) {
+    for (auto* table :
+        { &store.scoreFraction, &store.internalRating, &store.previousRating, &store.ratingDelta,
+            &store.averageOpponentRating, &store.ratingPlus, &store.ratingMinus }) {
         table->assign(size, 0.0);
     }
 }
@@ -270,7 +274,8 @@ void buildOpponentLists(ResultStore& store)
         store.opponentStart[i] = out;
         auto first = entries.begin() + static_cast<std::ptrdiff_t>(start[i]);
         auto last = entries.begin() + static_cast<std::ptrdiff_t>(start[i + 1]);
-        std::sort(first, last, [](const Opponent& a, const Opponent& b) { return a.index < b.index; });
+        std::sort(
+            first, last, [](const Opponent& a, const Opponent& b) { return a.index < b.index; });
         for (auto it = first; it != last; ++it) {
             if (out > store.opponentStart[i] && entries[out - 1].index == it->index) {
                 Opponent& merged = entries[out - 1];
